@@ -1,2 +1,3 @@
-// Placeholder entry until the shell lands.
-int main() { return 0; }
+#include "app/entry.h"
+
+int main(int argc, char** argv) { return orx::Main(argc, argv); }

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test Orrelux on Debian 12.
+#   ./dev.sh run [ORRELUX OPTIONS]   build and start the program with its bundled data
+#   ./dev.sh test                    build and pass every test (also under sanitizers and fuzzers)
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  libsdl2-dev libpng-dev libfreetype-dev libjpeg-dev libgtest-dev libgmock-dev googletest
+  libbenchmark-dev libgif-dev libstb-dev netpbm giflib-tools xvfb xauth xdotool tzdata)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_build() {  # dir, extra cmake arguments...
+  local dir=$1; shift
+  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+  ninja -C "$dir" -j"$jobs"
+}
+
+run_fuzzers() {  # build dir, seconds per target
+  local dir=$1 secs=$2 work
+  work=$(mktemp -d)
+  local failed=0
+  for exe in "$dir"/fuzz/fuzz_*; do
+    [ -x "$exe" ] || continue
+    local name=${exe##*/fuzz_}
+    mkdir -p "$work/$name"
+    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/$name/"
+    echo "== fuzz $name (${secs}s)"
+    if ! "$exe" -max_total_time="$secs" -print_final_stats=1 -artifact_prefix="$work/$name-" \
+        "$work/$name" >"$work/$name.log" 2>&1; then
+      echo "fuzz target $name found a problem:"; tail -40 "$work/$name.log"; failed=1
+    else
+      grep -E 'stat::number_of_executed_units' "$work/$name.log" || true
+    fi
+  done
+  rm -rf "$work"
+  return $failed
+}
+
+case "${1:-}" in
+  run)
+    shift
+    install_packages
+    configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    exec build/src/orrelux --data-dir "$top/data" "$@"
+    ;;
+  test)
+    install_packages
+    echo "== build and test"
+    configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ctest --test-dir build --output-on-failure -j"$jobs"
+    echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+    configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DORRELUX_SANITIZE=ON -DORRELUX_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir build-asan --output-on-failure -j"$jobs"
+    echo "== fuzz targets under ASan"
+    CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DORRELUX_FUZZ=ON -DORRELUX_SANITIZE=ON -DORRELUX_TESTS=OFF -DORRELUX_BENCH=OFF -DORRELUX_TOOLS=OFF
+    run_fuzzers build-fuzz "${ORRELUX_FUZZ_SECONDS:-60}"
+    echo "All tests passed."
+    ;;
+  *)
+    echo "usage: ./dev.sh run [options] | ./dev.sh test" >&2
+    exit 2
+    ;;
+esac

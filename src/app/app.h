@@ -1,0 +1,84 @@
+// The application: the records the program owns for the whole run, and the life cycle
+// around them (start-up, the message loop, shutdown and release).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "gfx/framebuffer.h"
+#include "gfx/font.h"
+#include "gfx/image.h"
+#include "platform/display.h"
+#include "platform/host.h"
+#include "platform/settings_store.h"
+#include "settings/settings.h"
+
+namespace orx {
+
+// Start-up status codes; a non-zero code ends the program with its closing message.
+enum StartupStatus : int {
+  kStatusOk = 0,
+  kStatusGeneralError = -1,  // window, display or input could not be opened
+  kStatusOutOfMemory = -2,   // also a built-in picture or font that does not load
+  kStatusFileError = -3,
+  kStatusInvalidMaps = -5,
+};
+
+// The closing message for a start-up status (empty for 0).
+const char* ClosingMessage(int status);
+
+// Where the program looks for things; the entry function fills it from the command
+// line and the environment, tests point it at temporary folders.
+struct AppPaths {
+  std::filesystem::path dataDir;       // bundled data ("beside the program")
+  std::filesystem::path userDataDir;   // cities.sav, weather/, the user's routes/
+  std::filesystem::path settingsFile;  // the settings key tree
+};
+
+struct App {
+  AppPaths paths;
+  std::unique_ptr<platform::Host> host;   // the main window; null until created
+  platform::DisplayProperties displayProperties;
+  int pixelCount = 0;
+  FrameBuffer frame;
+  std::unique_ptr<platform::SettingsStore> settingsStore;
+  Settings settings;
+  Font font;
+  ImageObject commandIcons;   // ("GIF", 125)
+  ImageObject markerStrip;    // ("GIF", 128)
+  std::unique_ptr<ImageObject> moonImage;
+  std::unique_ptr<ImageObject> compassImage;
+  std::string compassFileName;
+  uint32_t animationTimer = 0;  // 0 = none
+  bool initialized = false;     // set at the end of start-up; also the first redraw request
+  bool redrawRequested = false;
+  bool shuttingDown = false;
+  bool suspended = false;       // the "Suspend" choice: display suspended, window hidden
+  // Start-up and shutdown sleep through this, so that tests can run without waiting.
+  std::function<void(int milliseconds)> sleep;
+};
+
+// The orderly start: allocates the frame, fades in the splash, loads the settings, the
+// font and the built-in pictures, and builds what the globe needs, showing progress.
+// Returns a StartupStatus; on failure everything acquired is released again.
+int StartUp(App& app);
+
+// The orderly exit: fade out, save the city selection and the settings, release, and
+// destroy the window (whose destruction ends the message loop).
+void ShutDown(App& app);
+
+// Frees everything StartUp acquired; safe on a half-finished start-up and when repeated.
+void ReleaseAll(App& app);
+
+// The main window procedure.
+intptr_t MainWindowProc(App& app, const platform::Message& m);
+
+// Draws the current frame and presents it (the paint work).
+void RenderFrame(App& app);
+
+}  // namespace orx

@@ -1,0 +1,198 @@
+#include "app/entry.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "platform/resources.h"
+#include "platform/single_instance.h"
+
+namespace orx {
+namespace {
+
+bool ParseInt(const std::string& s, int& out) {
+  char* end = nullptr;
+  const long v = std::strtol(s.c_str(), &end, 10);
+  if (s.empty() || *end != '\0' || v < -1000000 || v > 1000000) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "Usage: orrelux [OPTION]...\n"
+         "A world clock and interactive globe.\n\n"
+         "  --scale N         show the 240 x 320 screen N times enlarged (1..8)\n"
+         "  --fullscreen      fill the desktop, integer-scaled and centred\n"
+         "  --time T          start the clock at the UTC instant T, e.g. 2026-12-07T12:00:00Z\n"
+         "                    (also ORRELUX_TIME)\n"
+         "  --data-dir DIR    read maps, skins, routes and cities.bin from DIR\n"
+         "                    (also ORRELUX_DATA_DIR)\n"
+         "  --help            show this help and exit\n"
+         "  --version         show the version and exit\n\n"
+         "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini; run wipekey to reset them.\n";
+}
+
+bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::string value;
+    bool hasValue = false;
+    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasValue = true;
+    }
+    auto needValue = [&]() -> bool {
+      if (hasValue) return true;
+      if (i + 1 >= argc) {
+        error = "option " + arg + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      out.help = true;
+    } else if (arg == "--version") {
+      out.version = true;
+    } else if (arg == "--fullscreen") {
+      out.fullscreen = true;
+    } else if (arg == "--scale") {
+      if (!needValue()) return false;
+      if (!ParseInt(value, out.scale) || out.scale < 1 || out.scale > 8) {
+        error = "--scale needs a whole number from 1 to 8";
+        return false;
+      }
+    } else if (arg == "--time") {
+      if (!needValue()) return false;
+      out.time = platform::ParseUtcInstant(value);
+      if (!out.time) {
+        error = "--time needs a UTC instant such as 2026-12-07T12:00:00Z";
+        return false;
+      }
+    } else if (arg == "--data-dir") {
+      if (!needValue()) return false;
+      out.dataDir = std::filesystem::path(value);
+    } else {
+      error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (!out.time) {
+    if (const char* t = std::getenv("ORRELUX_TIME"); t && *t) {
+      out.time = platform::ParseUtcInstant(t);
+      if (!out.time) {
+        error = "ORRELUX_TIME needs a UTC instant such as 2026-12-07T12:00:00Z";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
+  if (!env.createWindow) env.createWindow = platform::CreateSdlWindow;
+  if (!env.showClosingMessage) {
+    env.showClosingMessage = [](const std::string& text) { platform::ShowSystemMessageBox(text, ""); };
+  }
+  if (!env.sleep) {
+    env.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  }
+  if (env.instanceSocket.empty()) env.instanceSocket = platform::InstanceSocketPath();
+
+  // 1. Window class and title.
+  const std::string title = platform::LoadStringResource(1);
+
+  // 2. Single instance: another copy is asked to show itself and this one ends.
+  App app;
+  std::atomic<platform::Host*> liveHost{nullptr};
+  platform::SingleInstance instance;
+  if (!instance.Acquire(env.instanceSocket, [&liveHost] {
+        if (platform::Host* h = liveHost.load()) h->PostMessage(platform::kMsgShowInstance);
+      })) {
+    return 0;
+  }
+
+  // The clock; --time starts UTC at the given instant.
+  platform::SystemClock clock(cmd.time);
+  platform::InstallClock(&clock);
+
+  // 3. The main window, with the program's directories.
+  if (env.paths) {
+    app.paths = *env.paths;
+  } else {
+    app.paths.dataDir = platform::FindDataDir(cmd.dataDir).value_or(std::filesystem::path());
+    app.paths.userDataDir = platform::UserDataDir();
+    app.paths.settingsFile = platform::SettingsFilePath();
+  }
+  app.sleep = env.sleep;
+  int status = kStatusOk;
+  platform::WindowOptions options;
+  options.scale = cmd.scale;
+  options.fullscreen = cmd.fullscreen;
+  options.title = title;
+  std::string windowError;
+  // 4-5. The window opens its display and input with it.
+  std::unique_ptr<platform::NativeWindow> window = env.createWindow(options, &windowError);
+  if (!window) {
+    if (!windowError.empty()) std::fprintf(stderr, "orrelux: %s\n", windowError.c_str());
+    status = kStatusGeneralError;
+  } else {
+    app.host = std::make_unique<platform::Host>(std::move(window));
+    app.host->SetWindowProc([&app](const platform::Message& m) { return MainWindowProc(app, m); });
+    liveHost = app.host.get();
+    platform::InstallTerminationHandlers(app.host.get());
+    // 6. Start-up, the timer and the message loop.
+    status = StartUp(app);
+    if (status == kStatusOk) {
+      app.animationTimer = app.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
+      app.host->window().Show();
+      app.host->Invalidate();
+      if (env.onRunning) env.onRunning(app);
+      app.host->RunMessageLoop();
+    }
+    platform::InstallTerminationHandlers(nullptr);
+    liveHost = nullptr;
+  }
+  // 7. The display and input close with the window.
+  const int exitCode = app.host ? app.host->exitCode() : 0;
+  ReleaseAll(app);
+  app.host.reset();
+  instance.Release();
+  platform::InstallClock(nullptr);
+  // 8. The closing message of a failed start.
+  if (status != kStatusOk) {
+    env.showClosingMessage(ClosingMessage(status));
+    return 1;
+  }
+  // 9. The quit message's exit code.
+  return exitCode;
+}
+
+int Main(int argc, char** argv) {
+  CommandLine cmd;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, cmd, error)) {
+    std::fprintf(stderr, "orrelux: %s\nTry 'orrelux --help' for more information.\n", error.c_str());
+    return 2;
+  }
+  if (cmd.help) {
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (cmd.version) {
+    std::printf("orrelux %s\n", ORRELUX_VERSION);
+    return 0;
+  }
+  return RunOrrelux(cmd);
+}
+
+}  // namespace orx

@@ -1,0 +1,163 @@
+// Start-up, shutdown and release of everything the application owns.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "gfx/draw.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "platform/resources.h"
+
+namespace orx {
+namespace {
+
+constexpr int kSplashResource = 110;
+constexpr int kFadeSteps = 32;
+
+void Present(App& app, int fade) { PresentFrame(app.host->display(), app.frame, fade); }
+
+void Sleep(App& app, int ms) {
+  if (app.sleep) app.sleep(ms);
+}
+
+// The start-up progress: a bar under "Initializing...", filled to `percent`.
+void ShowProgress(App& app, int percent) {
+  constexpr int x = 40, y = 120, w = 160, h = 14;
+  FillRect(app.frame, x, y, w, h, kBlack, 0);
+  DrawRectOutline(app.frame, x, y, w, h, kWhite);
+  const int fill = (w - 4) * percent / 100;
+  if (fill > 0) FillRect(app.frame, x + 2, y + 2, fill, h - 4, Rgb565(0x30, 0x80, 0xE0), 0);
+  Present(app, -1);
+}
+
+// The splash fades in from black over 32 presentations.
+bool FadeInSplash(App& app) {
+  ImageObject splash = MakeResourceImage(kSplashResource);
+  if (!Load(splash, nullptr, kLoadWhole) || splash.width <= 0 || splash.height <= 0) return false;
+  const int w = std::min(splash.width, app.frame.width);
+  const int h = std::min(splash.height, app.frame.height);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(&app.frame.at(0, y), splash.pixels16() + static_cast<size_t>(y) * splash.width,
+                static_cast<size_t>(w) * sizeof(Color565));
+  for (int i = 0; i < kFadeSteps; ++i) Present(app, i * 8);
+  return true;  // the splash image is released here, whatever follows
+}
+
+}  // namespace
+
+const char* ClosingMessage(int status) {
+  switch (status) {
+    case kStatusOk: return "";
+    case kStatusOutOfMemory: return "Insufficient memory to continue.\nOrrelux will now close.";
+    case kStatusFileError: return "General file error.\nOrrelux will now close.";
+    case kStatusInvalidMaps: return "Invalid Map File(s).\nOrrelux will now close.";
+    default: return "General error encountered.\nOrrelux will now close.";
+  }
+}
+
+int StartUp(App& app) {
+  auto fail = [&](int status) {
+    ReleaseAll(app);
+    return status;
+  };
+  // 1. The locks of the GPS reader and the weather client are created with their
+  //    subsystems' state records.
+
+  // 2. Display properties and the frame buffer.
+  app.displayProperties = app.host->display().Properties();
+  app.pixelCount = static_cast<int>(app.displayProperties.width * app.displayProperties.height);
+  if (!AllocateFrameBuffer(app.frame, app.displayProperties)) return fail(kStatusOutOfMemory);
+
+  // The bundled data must be readable; without it nothing of the globe can be shown.
+  std::error_code ec;
+  if (app.paths.dataDir.empty() || !std::filesystem::is_directory(app.paths.dataDir, ec)) {
+    return fail(kStatusFileError);
+  }
+
+  // 3. Splash.
+  if (!FadeInSplash(app)) return fail(kStatusOutOfMemory);
+
+  // 4. Settings.
+  app.settingsStore = std::make_unique<platform::SettingsStore>(app.paths.settingsFile);
+  LoadSettings(app.settings, *app.settingsStore, SettingsHooks{});
+
+  // 5. The compass picture's file name.
+  app.compassFileName = "compass.gif";
+
+  // 6. The user-interface font (the skin joins here with the widget toolkit).
+  if (!LoadFont(app.font, app.settings.font)) return fail(kStatusOutOfMemory);
+
+  // 7. The command-bar icon strip (125) and the marker strip (128) load here with the
+  //    command bar and the globe overlays.
+
+  // 8. The stored view, brought into range: longitude 0..65536, latitude ±16384.
+  if (app.settings.viewLongitude > 65536) app.settings.viewLongitude -= 65536;
+  if (app.settings.viewLongitude < 0) app.settings.viewLongitude += 65536;
+  app.settings.viewLatitude = std::clamp(app.settings.viewLatitude, -16384, 16384);
+
+  // 9. "Initializing..." and the progress bar at 0.
+  DrawText(app.frame, app.font, 50, 116 - app.font.glyphHeight, "Initializing...", kWhite);
+  ShowProgress(app, 0);
+
+  // 10. The city database and the saved selection open here with the cities subsystem.
+  ShowProgress(app, 30);  // 11.
+
+  // 12. The renderer's column and trigonometric tables are built here with the globe.
+  ShowProgress(app, 50);  // 13.
+
+  // 14-15. The composed texture and the stored planar height join with the globe.
+  ShowProgress(app, 100);  // 16.
+
+  // 17. The first paint renders the scene.
+  app.initialized = true;
+  app.redrawRequested = true;
+  Sleep(app, 100);
+
+  // 18-19. The snap point is cleared and the optional compass picture loaded.
+  auto compass = std::make_unique<ImageObject>(MakeFileImage((app.paths.dataDir / app.compassFileName).string()));
+  if (std::filesystem::exists(compass->fileName, ec) && Load(*compass, nullptr, kLoadWhole)) {
+    app.compassImage = std::move(compass);
+  }
+  return kStatusOk;
+}
+
+void ShutDown(App& app) {
+  if (app.shuttingDown || !app.host) return;
+  app.shuttingDown = true;
+  // 1. Fade out: 255, 247, ..., 7.
+  if (app.frame.data()) {
+    for (int i = 0; i < kFadeSteps; ++i) Present(app, 255 - i * 8);
+  }
+  // 2. The timer.
+  if (app.animationTimer) {
+    app.host->KillTimer(app.animationTimer);
+    app.animationTimer = 0;
+  }
+  // 3. The city selection is saved here with the cities subsystem.
+  // 4. Settings.
+  if (app.settingsStore) {
+    SaveSettings(app.settings, *app.settingsStore);
+    if (!app.settingsStore->Commit()) {
+      std::fprintf(stderr, "orrelux: could not write the settings file %s\n",
+                   app.paths.settingsFile.c_str());
+    }
+  }
+  // 5. Release, 6. deactivate and close: the window's destruction posts the quit message.
+  ReleaseAll(app);
+  app.host->SendMessage(platform::kMsgActivate, 0, 0);
+  app.host->SendMessage(platform::kMsgClose, 0, 0);
+}
+
+void ReleaseAll(App& app) {
+  app.frame.pixels.reset();
+  app.frame.width = app.frame.height = 0;
+  app.moonImage.reset();
+  app.compassImage.reset();
+  Destroy(app.commandIcons);
+  Destroy(app.markerStrip);
+  // Panels, dialogs, lists, routes, weather and the GPS reader are released here by
+  // their subsystems as they join.
+}
+
+}  // namespace orx
