@@ -1,0 +1,86 @@
+// The city database: cities.bin mapped read-only and never copied, checked when opened,
+// with its index by country and by longitude, the country table lookups and the
+// conversion of a record into a Place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cities/city_index.h"
+#include "cities/city_record.h"
+#include "cities/place.h"
+#include "platform/files.h"
+
+namespace orx {
+
+// An ordered list of places that owns them (displayed cities, displayed countries).
+using PlaceList = std::vector<std::unique_ptr<Place>>;
+
+// The process-wide database. Empty (no bytes, empty indexes) until opened and after a
+// failed open: then no city is shown, searches and snapping find nothing.
+struct CityDatabase {
+  platform::MappedFile file;        // the mapping when opened from a file
+  std::span<const uint8_t> bytes;   // the whole file, inside `file` or the caller's buffer
+  CityIndexByCountry byCountry;
+  CityIndexByLongitude byLongitude;
+
+  bool isOpen() const { return !bytes.empty(); }
+  const uint8_t* base() const { return bytes.data(); }
+};
+
+enum class CityDatabaseStatus {
+  kOk,
+  kMissing,  // the file cannot be opened or mapped: silently run without cities
+  kDamaged,  // the file breaks the format: tell the user, run without cities
+};
+
+struct CityDatabaseOpenResult {
+  CityDatabaseStatus status = CityDatabaseStatus::kOk;
+  size_t offset = 0;    // where a damaged file went wrong
+  std::string message;  // for stderr and the message box; empty when kOk
+  bool ok() const { return status == CityDatabaseStatus::kOk; }
+};
+
+// Maps `path`, checks every length word, name terminator, country entry and field range
+// against the size of the mapping, and builds both indexes in file order. On failure
+// the database is left empty.
+CityDatabaseOpenResult OpenCityDatabase(CityDatabase& db, const std::filesystem::path& path);
+// The same over bytes the caller keeps alive as long as the database (tests, fuzzing).
+CityDatabaseOpenResult OpenCityDatabase(CityDatabase& db, std::span<const uint8_t> bytes);
+// Unmaps and frees both indexes; every name pointer into the file becomes invalid.
+void CloseCityDatabase(CityDatabase& db);
+
+// Calls `visit` for every city record in file order; stops when it returns false.
+void ForEachCityRecord(const CityDatabase& db, const CityIndex::Visit& visit);
+// The record starting `offset` bytes into the file, or null when no record starts there.
+const uint8_t* FindCityRecord(const CityDatabase& db, uint32_t offset);
+// The record's byte offset from the start of the file.
+uint32_t CityRecordOffset(const CityDatabase& db, const uint8_t* record);
+// The record whose name `name` is, or null when `name` is not a city name of this file.
+const uint8_t* CityRecordOfName(const CityDatabase& db, const char* name);
+
+// Fills `place` from the record: position, population, zone offset, flags, country and
+// name; the DST words from the country's rule set chosen by flags bits 0-1 (none for
+// rule set 0 or country 255). The display mask is left as it is.
+void PlaceFromRecord(const CityDatabase& db, const uint8_t* record, Place& place);
+
+// Country table (entries 0..255; an empty entry has an empty name).
+// The index of the first entry whose name equals `name` exactly (case-sensitive), else 255.
+int CountryIndexOfName(const CityDatabase& db, const char* name);
+// Entry i's name (i taken modulo 256); "" when the database is not open.
+const char* CountryName(const CityDatabase& db, int i);
+// The alternative name of the entry named `name` if it has one, else its name; null
+// when no entry has that name. The weather client sends this.
+const char* ServiceNameOfCountry(const CityDatabase& db, const char* name);
+// The non-empty country names in table order (the country combo box).
+std::vector<const char*> CountryNames(const CityDatabase& db);
+// Appends one Place per country entry, all 256: display mask 1 (label), the label point
+// and the name. Entries with an empty name get display mask 0 and so are never drawn.
+void AllCountriesAsPlaces(const CityDatabase& db, PlaceList& list);
+
+}  // namespace orx
