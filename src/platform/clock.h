@@ -67,8 +67,10 @@ uint32_t GetTickCount();
 SystemTime SystemTimeFromMillis(int64_t utcMillis);
 int64_t MillisFromSystemTime(const SystemTime& t);
 
-// Parses "2026-12-07T12:00:00Z" (seconds optional, "Z" or "+hh:mm"/"-hh:mm" suffix
-// optional, a space instead of "T" accepted) into UTC milliseconds.
+// Parses "2026-12-07T12:00:00Z" (seconds optional, fractions of a second kept to the
+// millisecond, "Z" or "+hh:mm"/"-hh:mm" suffix optional, a space instead of "T"
+// accepted, a date alone meaning its midnight) into UTC milliseconds; null for text
+// that is not such an instant or names a day that does not exist (2026-02-30).
 std::optional<int64_t> ParseUtcInstant(std::string_view text);
 
 }  // namespace orx::platform

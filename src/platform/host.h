@@ -68,6 +68,7 @@ using WindowProc = std::function<intptr_t(const Message&)>;
 
 class Host {
  public:
+  // A null window gets a headless one.
   explicit Host(std::unique_ptr<NativeWindow> window);
   ~Host();
   Host(const Host&) = delete;
@@ -90,26 +91,32 @@ class Host {
   bool paintRequested() const { return paintRequested_; }
   // Ends the loop with `code` once the quit message comes up.
   void PostQuitMessage(int code);
-  // Delivered as kMsgClose by the loop; callable from a signal handler.
+  // Delivered as kMsgClose by the loop (before other queued messages; several requests
+  // make one close); callable from any thread. Without a window procedure a close ends
+  // the loop with code 0. Signal handlers use InstallTerminationHandlers instead.
   void RequestClose() { closeRequested_ = true; window_->Wake(); }
 
-  // Runs until the quit message; returns its exit code.
+  // Runs until the quit message; returns its exit code. Waits for input or the next
+  // timer tick, never spinning; while a paint is requested it paints without waiting.
   int RunMessageLoop();
-  // Delivers every message, due timer tick and pending paint without waiting for new
-  // input; returns false once the quit message has been handled. For tests and
-  // headless runs.
+  // Delivers, without waiting for new input: the queued messages (also those posted
+  // meanwhile), then one tick of every due timer, then the pending paint (a paint asked
+  // for during the paint waits for the next call). False once the quit message has
+  // been handled. For tests and headless runs.
   bool PumpPending();
   bool quit() const { return quit_; }
   int exitCode() const { return exitCode_; }
 
  private:
   struct Timer {
-    uint32_t period;
-    uint32_t due;
+    uint32_t period;  // ms, at least 1
+    uint32_t due;     // tick count of the next tick
   };
   bool DispatchOne(const Message& m);
-  void QueueDueTimers();
-  int MillisToNextTimer() const;
+  // Each false return means the quit message was handled.
+  bool DrainQueue();
+  bool DispatchDueTimers();
+  int MillisToNextTimer() const;  // -1 = no timer
 
   std::unique_ptr<NativeWindow> window_;
   MessageQueue queue_;
@@ -121,7 +128,9 @@ class Host {
   std::atomic<bool> closeRequested_{false};
 };
 
-// SIGTERM and SIGINT ask `host` to close (the orderly exit); null removes the handlers.
+// SIGTERM and SIGINT ask `host` to close (the orderly exit): the handler only writes to
+// a pipe, and a watcher thread calls RequestClose. Null restores the previous handlers;
+// destroying the host does too.
 void InstallTerminationHandlers(Host* host);
 
 }  // namespace orx::platform

@@ -11,7 +11,13 @@ namespace orx::platform {
 // The data directory: `override` (from --data-dir) if given, else $ORRELUX_DATA_DIR,
 // else the executable's directory when it holds cities.bin or maps/, else
 // <prefix>/share/orrelux beside the installed executable. Null when none exists.
+// An explicitly given folder (option or variable) that does not exist gives null.
 std::optional<std::filesystem::path> FindDataDir(const std::optional<std::filesystem::path>& override);
+// The same rules over given inputs: `envValue` stands for $ORRELUX_DATA_DIR (null or
+// empty = unset) and `exeDir` for the executable's directory.
+std::optional<std::filesystem::path> FindDataDirIn(const std::optional<std::filesystem::path>& override,
+                                                   const char* envValue,
+                                                   const std::filesystem::path& exeDir);
 
 // The directory of the running executable.
 std::filesystem::path ExecutableDir();

@@ -2,6 +2,7 @@
 // to show and raise its window, then ends.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -22,6 +23,8 @@ class SingleInstance {
   int listenFd_ = -1;
   int stopPipe_[2] = {-1, -1};
   std::filesystem::path path_;
+  uint64_t socketDevice_ = 0;  // identity of the socket file we bound, so that Release
+  uint64_t socketInode_ = 0;   // never removes a socket another copy made since
   std::thread listener_;
 };
 
