@@ -20,6 +20,15 @@ struct JpegErrorTrap {
   char message[JMSG_LENGTH_MAX];
 };
 
+// Corrupt-data warnings (a truncated file, a bad marker) are counted, not printed; the
+// picture they leave behind is incomplete, so the read fails.
+void JpegWarning(j_common_ptr info, int level) {
+  if (level < 0) {
+    auto* trap = reinterpret_cast<JpegErrorTrap*>(info->err);
+    if (trap->manager.num_warnings++ == 0) info->err->format_message(info, trap->message);
+  }
+}
+
 void JpegErrorExit(j_common_ptr info) {
   auto* trap = reinterpret_cast<JpegErrorTrap*>(info->err);
   info->err->format_message(info, trap->message);
@@ -32,6 +41,7 @@ bool DecodeJpeg(FILE* file, RgbImage& image, JpegErrorTrap& trap) {
   jpeg_decompress_struct info;
   info.err = jpeg_std_error(&trap.manager);
   trap.manager.error_exit = JpegErrorExit;
+  trap.manager.emit_message = JpegWarning;
   if (setjmp(trap.jump)) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -57,7 +67,7 @@ bool DecodeJpeg(FILE* file, RgbImage& image, JpegErrorTrap& trap) {
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
-  return true;
+  return trap.manager.num_warnings == 0;
 }
 
 // ---------------------------------------------------------------------------------------
