@@ -10,7 +10,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 #ifdef ORRELUX_HAVE_ARTKIT
 #include "artkit.h"
@@ -171,6 +174,34 @@ TEST(Artwork, SplashLeavesTheProgressAreaDarkAndIconIsKeyed) {
   EXPECT_FALSE(isKey(16, 16));
   EXPECT_FALSE(isKey(16, 1));  // the globe reaches the edges
   EXPECT_FALSE(isKey(1, 16));
+}
+
+// The generators are deterministic, so running them again must give the committed bytes;
+// a difference means a generator changed without its artwork being made again.
+TEST(Artwork, GeneratorsReproduceTheCommittedFiles) {
+  const std::string tools = std::string(ORRELUX_BINARY_DIR) + "/tools";
+  const std::string mapgen = tools + "/mapgen/mapgen";
+  const std::string splashgen = tools + "/splashgen/splashgen";
+  if (!std::ifstream(mapgen) || !std::ifstream(splashgen) || !std::ifstream("/usr/share/xplanet/images/earth.jpg")) {
+    GTEST_SKIP() << "generators or their source pictures (xplanet-images) not available";
+  }
+  char dirTemplate[] = "/tmp/orrelux_artwork_XXXXXX";
+  const char* dir = mkdtemp(dirTemplate);
+  ASSERT_NE(dir, nullptr);
+  const std::string out = dir;
+  ASSERT_EQ(std::system((mapgen + " --out " + out + " >/dev/null").c_str()), 0);
+  ASSERT_EQ(std::system((splashgen + " --out " + out + " >/dev/null").c_str()), 0);
+  const std::pair<const char*, const char*> files[] = {{"Day.gif", "data/maps/Day.gif"},
+                                                       {"Night.gif", "data/maps/Night.gif"},
+                                                       {"gif_110_splash.gif", "res/gif_110_splash.gif"},
+                                                       {"gif_101_icon.gif", "res/gif_101_icon.gif"}};
+  for (const auto& [made, committed] : files) {
+    const std::vector<uint8_t> fresh = ReadFile(out + "/" + made);
+    EXPECT_FALSE(fresh.empty()) << made;
+    EXPECT_TRUE(fresh == ReadFile(kSource + "/" + committed)) << committed << " is out of date";
+    std::remove((out + "/" + made).c_str());
+  }
+  rmdir(dir);
 }
 
 #ifdef ORRELUX_HAVE_ARTKIT
