@@ -242,6 +242,24 @@ TEST(GifDecoder, InterlacedAndProgressiveGiveTheSamePicture) {
   }
 }
 
+TEST(GifDecoder, StartAgainDecodesFromTheFirstRow) {
+  std::mt19937 rng(8);
+  GifSpec s;
+  s.width = 50;
+  s.height = 20;
+  s.palette = RandomPalette(64, rng);
+  s.indices = Indices(50, 20, 64, true, rng);
+  const Bytes gif = tools::EncodeGif(s);
+  GifDecoder d;
+  ASSERT_EQ(d.Open(gif), GifError::kNone);
+  Bytes first(50 * 20 * 4), second(50 * 20 * 4);
+  ASSERT_EQ(d.DecodeImage(first.data(), 4, 200), GifError::kNone);
+  EXPECT_EQ(d.DecodeRow(second.data(), 4), GifError::kFinished);
+  ASSERT_EQ(d.Start(), GifError::kNone);
+  ASSERT_EQ(d.DecodeImage(second.data(), 4, 200), GifError::kNone);
+  EXPECT_EQ(first, second);
+}
+
 TEST(GifDecoder, MagentaBecomesTheColorKeyIn16Bits) {
   GifSpec s;
   s.width = 2;

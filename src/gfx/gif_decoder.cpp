@@ -73,6 +73,11 @@ inline uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
+inline void Store64(uint8_t* p, uint64_t v) {
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, 8);
+}
+
 }  // namespace
 
 const char* GifErrorText(GifError error) {
@@ -100,16 +105,18 @@ size_t GifImageBytes(const GifInfo& info, int bytesPerPixel) {
   return bytes > kMaxImageBytes ? 0 : static_cast<size_t>(bytes);
 }
 
-// The LZW state of one decode. A table entry holds its prefix code in bits 0-15 and its
-// last index in bits 16-23, so following a string costs one load per pixel.
+// The LZW state of one decode. A code's string is kept as its last 1..8 indices (`tail`,
+// first index in the lowest byte) and the code of the string before them (`back`), whose
+// length is a multiple of 8; so a string of n pixels is written with n / 8 + 1 loads and
+// 8-byte stores. Buffers written that way have 8 bytes of slack at their end.
 struct GifDecoder::Lzw {
-  uint32_t entry[kMaxCodes];
-  uint16_t length[kMaxCodes];    // pixels in each code's string, 1..4096
-  uint8_t pending[kMaxCodes];    // the tail of a string that did not fit the last row
-  uint8_t chunk[kChunkBytes];    // compressed bytes copied out of the sub-blocks
+  uint64_t tail[kMaxCodes];
+  uint32_t meta[kMaxCodes];          // back code in bits 0-15, string length (1..4096) above
+  uint8_t pending[kMaxCodes + 8];    // a string that did not fit the last row
+  uint8_t chunk[kChunkBytes];        // compressed bytes copied out of the sub-blocks
   uint16_t pal16[256];
   uint8_t pal24[256 * 3];
-  std::unique_ptr<uint8_t[]> row;  // width palette indices
+  std::unique_ptr<uint8_t[]> row;    // width palette indices and 8 bytes of slack
 
   const uint8_t* ptr = nullptr;  // next unread byte in chunk
   const uint8_t* end = nullptr;  // end of the valid bytes in chunk
@@ -127,6 +134,19 @@ struct GifDecoder::Lzw {
   int pendingEnd = 0;
   int minCodeSize = 0;
   bool ended = false;  // the end code was read
+
+  // Entry `code` = the string of `prefix` followed by index `suffix`.
+  void AddEntry(int code, int prefix, int suffix) {
+    const uint32_t mp = meta[prefix];
+    const uint32_t lp = mp >> 16;
+    if ((lp & 7) == 0) {
+      tail[code] = static_cast<uint64_t>(suffix);
+      meta[code] = ((lp + 1) << 16) | static_cast<uint32_t>(prefix);
+    } else {
+      tail[code] = tail[prefix] | (static_cast<uint64_t>(suffix) << (8 * (lp & 7)));
+      meta[code] = ((lp + 1) << 16) | (mp & 0xFFFF);
+    }
+  }
 
   void Reset() {
     codeSize = minCodeSize + 1;
@@ -149,7 +169,7 @@ GifError GifDecoder::ReadHeader(std::span<const uint8_t> data) {
   data_ = data;
   info_ = GifInfo{};
   rowsDone_ = 0;
-  dataOffset_ = 0;
+  imageOffset_ = 0;
   dataEnded_ = false;
   preparedFormat_ = 0;
   state_ = GifError::kNotStarted;
@@ -192,31 +212,32 @@ GifError GifDecoder::ReadHeader(std::span<const uint8_t> data) {
     if (!ReadColorTable(cur, info_.colorCount, info_.palette)) return GifError::kTruncated;
   }
   if (w == 0 || h == 0) return GifError::kEmptyImage;
-  dataOffset_ = cur.pos();
+  imageOffset_ = cur.pos();
   return GifError::kNone;
 }
 
 GifError GifDecoder::Start() {
-  if (info_.width == 0 || dataOffset_ == 0) return state_ = GifError::kNotStarted;
-  if (dataOffset_ >= data_.size()) return state_ = GifError::kTruncated;
-  const int minCodeSize = data_[dataOffset_];
+  lzw_.reset();
+  if (imageOffset_ == 0) return state_ = GifError::kNotStarted;
+  if (imageOffset_ >= data_.size()) return state_ = GifError::kTruncated;
+  const int minCodeSize = data_[imageOffset_];
   if (minCodeSize < 2 || minCodeSize > 8) return state_ = GifError::kBadCodeSize;
 
   std::unique_ptr<Lzw> lzw(new (std::nothrow) Lzw());
   if (!lzw) return state_ = GifError::kOutOfMemory;
-  lzw->row.reset(new (std::nothrow) uint8_t[info_.width]);
+  lzw->row.reset(new (std::nothrow) uint8_t[static_cast<size_t>(info_.width) + 8]);
   if (!lzw->row) return state_ = GifError::kOutOfMemory;
   lzw->minCodeSize = minCodeSize;
   lzw->clear = 1 << minCodeSize;
   lzw->endCode = lzw->clear + 1;
   for (int i = 0; i < lzw->clear; ++i) {
-    lzw->entry[i] = static_cast<uint32_t>(i);
-    lzw->length[i] = 1;
+    lzw->tail[i] = static_cast<uint64_t>(i);
+    lzw->meta[i] = 1u << 16;
   }
   lzw->Reset();
   lzw->ptr = lzw->end = lzw->chunk;
   lzw_ = std::move(lzw);
-  dataOffset_ += 1;
+  dataOffset_ = imageOffset_ + 1;
   dataEnded_ = false;
   rowsDone_ = 0;
   preparedFormat_ = 0;
@@ -311,23 +332,21 @@ GifError GifDecoder::DecodeIndices(uint8_t* dst, int count) {
     bool added = false;
     if (code == z.nextFree) {
       // The code being defined right now: the previous string plus its own first index.
-      z.entry[code] = static_cast<uint32_t>(z.prev) | (static_cast<uint32_t>(z.firstChar) << 16);
-      z.length[code] = static_cast<uint16_t>(z.length[z.prev] + 1);
+      z.AddEntry(code, z.prev, z.firstChar);
       added = true;
     }
-    const int len = z.length[code];
+    const uint32_t m = z.meta[code];
+    const int len = static_cast<int>(m >> 16);
     uint8_t* out = count - i >= len ? dst + i : z.pending;
-    int c = code;
-    for (int p = len - 1; p > 0; --p) {
-      const uint32_t e = z.entry[c];
-      out[p] = static_cast<uint8_t>(e >> 16);
-      c = static_cast<int>(e & 0xFFFF);
+    uint8_t* w = out + len - (((len - 1) & 7) + 1);
+    Store64(w, z.tail[code]);
+    for (int back = static_cast<int>(m & 0xFFFF); w > out; back = static_cast<int>(z.meta[back] & 0xFFFF)) {
+      w -= 8;
+      Store64(w, z.tail[back]);
     }
-    out[0] = static_cast<uint8_t>(c);
-
+    const int c = out[0];
     if (!added && z.nextFree < kMaxCodes) {
-      z.entry[z.nextFree] = static_cast<uint32_t>(z.prev) | (static_cast<uint32_t>(c) << 16);
-      z.length[z.nextFree] = static_cast<uint16_t>(z.length[z.prev] + 1);
+      z.AddEntry(z.nextFree, z.prev, c);
       added = true;
     }
     if (added) {

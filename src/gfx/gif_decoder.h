@@ -82,7 +82,8 @@ class GifDecoder {
 
   std::span<const uint8_t> data_;
   GifInfo info_;
-  size_t dataOffset_ = 0;  // next sub-block length byte of the image data
+  size_t imageOffset_ = 0;  // the LZW minimum code size byte; 0 until a header is read
+  size_t dataOffset_ = 0;   // next sub-block length byte of the image data
   bool dataEnded_ = false; // the block terminator (or the end of the data) was reached
   int32_t rowsDone_ = 0;
   GifError state_ = GifError::kNotStarted;  // kNone while decoding is possible
