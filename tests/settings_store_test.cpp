@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/temp_dir.h"
@@ -103,6 +104,8 @@ TEST(SettingsStore, UnreadableFilesGiveAnEmptyTree) {
   TempDir dir;
   EXPECT_TRUE(SettingsStore(dir.path() / "missing.ini").SubKeys().empty());
   EXPECT_TRUE(SettingsStore(dir.path()).SubKeys().empty()) << "a folder in place of the file";
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.ini").c_str(), 0600), 0);
+  EXPECT_TRUE(SettingsStore(dir.path() / "fifo.ini").SubKeys().empty()) << "a FIFO must not block";
   std::string text = "[General]\nA = dword:1\n";
   text.resize(SettingsStore::kMaxFileBytes + 1, '\n');
   WriteTextFile(dir.path() / "big.ini", text);

@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -199,24 +200,25 @@ bool WriteAtomically(const std::filesystem::path& path, const std::string& text)
 }  // namespace
 
 SettingsStore::SettingsStore(std::filesystem::path file) : path_(std::move(file)) {
-  std::FILE* f = std::fopen(path_.c_str(), "rb");
-  if (f == nullptr) return;
+  // Non-blocking, so that a FIFO in place of the file cannot stall start-up; only a
+  // regular file is read.
+  int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  struct stat st {};
   std::string text;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   char buffer[16384];
-  bool ok = true;
-  for (;;) {
-    size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    text.append(buffer, n);
-    if (text.size() > kMaxFileBytes) {
-      ok = false;
+  while (ok) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
       break;
     }
-    if (n < sizeof buffer) {
-      ok = !std::ferror(f);
-      break;
-    }
+    text.append(buffer, static_cast<size_t>(n));
+    ok = text.size() <= kMaxFileBytes;
   }
-  std::fclose(f);
+  ::close(fd);
   if (ok) Parse(text);
 }
 
