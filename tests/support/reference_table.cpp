@@ -1,5 +1,7 @@
 #include "support/reference_table.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -42,9 +44,11 @@ void ErrorStats::Add(double error) {
 
 double ErrorStats::rms() const { return count_ ? std::sqrt(sumSquares_ / count_) : 0.0; }
 
-void ErrorStats::Print(const std::string& what, const std::string& unit, double tolerance) const {
+void ErrorStats::ExpectBelow(double tolerance, const std::string& what, const std::string& unit) const {
   std::printf("%s: n=%d rms=%.4f max=%.4f (tolerance %.4g) %s\n", what.c_str(), count_, rms(),
               max_, tolerance, unit.c_str());
+  EXPECT_GT(count_, 0) << what;
+  EXPECT_LT(max_, tolerance) << what;
 }
 
 }  // namespace orx::test

@@ -24,8 +24,9 @@ class ErrorStats {
   int count() const { return count_; }
   double rms() const;
   double max() const { return max_; }
-  // Prints "<what>: n=.. rms=.. max=.. (tolerance ..) <unit>".
-  void Print(const std::string& what, const std::string& unit, double tolerance) const;
+  // Prints "<what>: n=.. rms=.. max=.. (tolerance ..) <unit>" and fails the test when
+  // the maximum is not below the tolerance.
+  void ExpectBelow(double tolerance, const std::string& what, const std::string& unit) const;
 
  private:
   int count_ = 0;
