@@ -3,7 +3,8 @@
 
 For each zone: every transition instant of 2026-2030 as zdump prints it (one second
 before and at the change), one minute before each change, and instants every
-6 days 5 hours 13 minutes from 2026-01-01 00:07 UTC. The local time of an instant is
+6 days 5 hours 13 minutes from 2026-01-01 00:07 UTC, and four instants around each New
+Year. The local time of an instant is
 UTC plus the UT offset of the last zdump line at or before it.
 
 Run: python3 tests/data/worldtime/make_reference.py > tests/data/worldtime/local_times.csv
@@ -65,6 +66,12 @@ def main():
                 instants.add(t)
                 if t % 60 == 0:
                     instants.add(t - 60)
+        # Around each New Year, where local and UTC years differ.
+        for year in range(2026, 2031):
+            for month, day, hh, mm in ((12, 31, 10, 30), (12, 31, 23, 59), (1, 1, 0, 0), (1, 1, 13, 0)):
+                t = calendar.timegm((year if month == 12 else year + 1, month, day, hh, mm, 0))
+                if START <= t < END:
+                    instants.add(t)
         t = START + 7 * 60
         while t < END:
             instants.add(t)
