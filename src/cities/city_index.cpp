@@ -19,7 +19,21 @@ enum class WalkState { kGoOn, kRangeEnded, kStopped };
 template <class Below, class Inside>
 WalkState WalkRange(const CityIndex::Node* node, bool& entered, const Below& below,
                     const Inside& inside, const CityIndex::Visit& visit) {
-  for (int i = 0; i <= node->count; ++i) {
+  // Before the range is entered, every key that lies below it is skipped together with
+  // the child to its left; they form a prefix of the sorted keys, found by bisection.
+  int first = 0;
+  if (!entered) {
+    int hi = node->count;
+    while (first < hi) {
+      const int mid = (first + hi) / 2;
+      if (below(node->keys[mid])) {
+        first = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+  }
+  for (int i = first; i <= node->count; ++i) {
     const bool keyHere = i < node->count;
     if (!node->leaf && !(keyHere && !entered && below(node->keys[i]))) {
       const WalkState s = WalkRange(node->children[i], entered, below, inside, visit);
