@@ -9,9 +9,10 @@
 namespace orx {
 
 namespace detail {
-int32_t sineTable[kTrigEntries];
-int32_t cosineTable[kTrigEntries];
-int32_t arcsineTable[kTrigEntries];
+int32_t sineByUnit[kTurn + kQuarterTurn + 1];
+uint16_t arcsineByArgument[kTurn + 1];
+uint16_t depthBySquare[kTurn + 1];
+uint16_t arctangentByRatio[kHalfTurn + 1];
 }  // namespace detail
 
 namespace {
@@ -89,27 +90,50 @@ int32_t MaxGlobeRadius(const ViewState& view) {
 }  // namespace
 
 void BuildTrigTables() {
-  using namespace detail;
-  for (int i = 0; i < kTrigEntries; ++i) {
-    const double angle = i * 2.0 * kPi / 8192.0;
-    sineTable[i] = static_cast<int32_t>(std::lround(std::sin(angle) * 32768.0));
-    cosineTable[i] = static_cast<int32_t>(std::lround(std::cos(angle) * 32768.0));
+  constexpr int kEntries = detail::kTrigEntries;
+  int32_t sine[kEntries], arcsine[kEntries];
+  for (int i = 0; i < kEntries; ++i) {
+    sine[i] = static_cast<int32_t>(std::lround(std::sin(i * 2.0 * kPi / 8192.0) * 32768.0));
     const double x = std::clamp(i / 4096.0 - 1.0, -1.0, 1.0);
-    arcsineTable[i] = static_cast<int32_t>(std::lround(std::asin(x) * kUnitsPerRadian + 16384.0));
+    arcsine[i] = static_cast<int32_t>(std::lround(std::asin(x) * kUnitsPerRadian + 16384.0));
+  }
+  // Entry[index >> 3] plus the arithmetic-shifted share of the step to the next entry.
+  auto interpolate = [](const int32_t* table, int32_t index) {
+    const int32_t i = index >> 3, fraction = index & 7;
+    return fraction == 0 ? table[i] : table[i] + (((table[i + 1] - table[i]) * fraction) >> 3);
+  };
+  // The cosine table is the sine table a quarter turn on (cos(i) = sin(i + 2048)), so the
+  // cosine of x is the sine of x + 16384 wherever it is read.
+  for (int32_t angle = 0; angle <= kTurn + kQuarterTurn; ++angle) {
+    detail::sineByUnit[angle] = interpolate(sine, angle <= kTurn ? angle : angle - kTurn);
+  }
+  for (int32_t t = 0; t <= kTurn; ++t) {
+    const int32_t v = interpolate(arcsine, t) - kQuarterTurn;
+    detail::arcsineByArgument[t] = static_cast<uint16_t>(v < 0 ? v + kTurn : v);
+  }
+  for (int32_t i = 0; i <= kTurn; ++i) {
+    detail::depthBySquare[i] = static_cast<uint16_t>(std::min<long>(std::lround(std::sqrt(1.0 - i / 65536.0) * 32768.0), 65535));
+  }
+  for (int32_t i = 0; i <= kHalfTurn; ++i) {
+    detail::arctangentByRatio[i] = static_cast<uint16_t>(std::lround(std::atan(i / 32768.0) * kUnitsPerRadian));
   }
   (void)kTablesReady;
+}
+
+DiscBasis MakeDiscBasis(const ViewState& view) {
+  const int32_t latitude = WrapAngle(-ClampLatitude(view.viewLatitude));
+  return {SinLookup(latitude), CosLookup(latitude)};
 }
 
 void BuildColumnTables(ViewState& view) {
   const int64_t r = view.globeRadius;
   for (int k = 0; k < kColumnTableSize; ++k) {
-    const int64_t d = k - kViewCenterX;
-    view.columnFactor[k] = 0;
+    const int64_t d = kViewCenterX - k;  // |column offset|
     view.columnHalfHeight[k] = 0;
-    if (r > 0 && -d <= r) {
-      const double s = std::sqrt(static_cast<double>(r * r - d * d));
-      view.columnHalfHeight[k] = static_cast<int32_t>(s);
-      if (s > 0) view.columnFactor[k] = Truncate(static_cast<double>(32768 << kColumnFactorShift) / s);
+    view.columnEast[k] = 0;
+    if (r > 0 && d <= r) {
+      view.columnHalfHeight[k] = static_cast<int32_t>(std::sqrt(static_cast<double>(r * r - d * d)));
+      view.columnEast[k] = static_cast<int32_t>(d * 32768 / r);
     }
   }
 }
@@ -144,18 +168,10 @@ bool ScreenToGlobe(const ViewState& view, int x, int y, int32_t& a, int32_t& u) 
   if (adx > std::min(r, kViewCenterX - 1)) return false;
   const int32_t h = std::min(view.columnHalfHeight[kViewCenterX - adx], kViewCenterY - 1);
   if (dy > h || dy < -h) return false;
-  const int32_t f = view.columnFactor[kViewCenterX - adx];
-
-  const int32_t ax = AsinLookup(static_cast<int32_t>(int64_t{dx} * 32768 / r) + 32768);
-  const int32_t sx = SinLookup(ax);
-  const int32_t cx = CosLookup(ax);
-  const int32_t z = 32768 + ((f * dy) >> kColumnFactorShift);
-  const int32_t la = WrapAngle(view.viewLatitude + AsinLookup(std::clamp(z, 0, kTurn)));
-  a = TextureLatitude(la, sx, cx);
-  const int32_t d = MeridianOffset(sx < 0 ? -sx : sx, cx, la, a);
-  u = WrapAngle(view.viewLongitude + kQuarterTurn + (sx < 0 ? d : -d));
-  if (a > kQuarterTurn) a -= kTurn;
-  if (a < -kQuarterTurn) a = -kQuarterTurn;
+  const int32_t north = -dy * 32768 / r;
+  int32_t d = 0;
+  DiscToGlobe(view.columnEast[kViewCenterX - adx], north, MakeDiscBasis(view), a, d);
+  u = WrapAngle(view.viewLongitude + kQuarterTurn + (dx < 0 ? d : -d));
   return true;
 }
 

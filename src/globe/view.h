@@ -33,7 +33,6 @@ inline constexpr int kViewHeight = 320;
 inline constexpr int kViewCenterX = 120;
 inline constexpr int kViewCenterY = 160;
 inline constexpr int kColumnTableSize = kViewCenterX + 1;  // column offsets -120..0
-inline constexpr int kColumnFactorShift = 9;  // extra fraction bits of the column factor
 
 inline constexpr int32_t kDefaultGlobeRadius = 118;
 inline constexpr int32_t kMinGlobeRadius = 40;
@@ -57,77 +56,78 @@ struct ViewState {
   double targetLatitude = 0;
   double targetLongitude = 0;
 
-  // For column offset d = k - 120 (k = 0..120) within the radius: 2^24 / sqrt(R^2 - d^2)
-  // (the step of the column's arcsine argument per row, Q15 with 9 more fraction bits so
-  // that large radii keep their precision) and sqrt(R^2 - d^2), both truncated; 0 beyond
-  // the radius. Rebuilt with the radius.
-  std::array<int32_t, kColumnTableSize> columnFactor{};
+  // For column offset d = k - 120 (k = 0..120): the column's half-height on the disc,
+  // sqrt(R^2 - d^2) truncated, 0 beyond the radius; and its east coordinate |d| / R in
+  // Q15. Rebuilt with the radius.
   std::array<int32_t, kColumnTableSize> columnHalfHeight{};
+  std::array<int32_t, kColumnTableSize> columnEast{};
 };
 
-// The sine, cosine (both Q15) and arcsine (units + 16384) tables, 8193 entries each.
-// They are fixed mathematical data, filled once before main() and again by this call.
+// The sine, cosine (both Q15) and arcsine (units + 16384) tables of 8193 entries, and
+// their 3-bit linear interpolation expanded once to every argument, so that a lookup
+// is one read. They are fixed mathematical data, filled before main() and again by
+// this call.
 void BuildTrigTables();
 // Rebuilds the two column tables for view.globeRadius.
 void BuildColumnTables(ViewState& view);
 
 namespace detail {
 inline constexpr int kTrigEntries = 8193;
-extern int32_t sineTable[kTrigEntries];
-extern int32_t cosineTable[kTrigEntries];
-extern int32_t arcsineTable[kTrigEntries];
-
-// Table entry at index / 8 with the linear 3-bit interpolation; index 0..65536.
-inline int32_t Interpolate(const int32_t* table, int32_t index) {
-  const int32_t i = index >> 3;
-  const int32_t base = table[i];
-  const int32_t fraction = index & 7;
-  if (fraction == 0) return base;
-  return base + (((table[i + 1] - base) * fraction) >> 3);
-}
+// sin of 0..81920 units (the cosine of x is entry x + 16384), and the arcsine of
+// 0..65536 already wrapped into 0..65535.
+extern int32_t sineByUnit[kTurn + kQuarterTurn + 1];
+extern uint16_t arcsineByArgument[kTurn + 1];
 }  // namespace detail
 
-// sin and cos in Q15 (32768 = 1.0) of an angle 0..65536.
-inline int32_t SinLookup(int32_t angle) { return detail::Interpolate(detail::sineTable, angle); }
-inline int32_t CosLookup(int32_t angle) { return detail::Interpolate(detail::cosineTable, angle); }
+// sin and cos in Q15 (32768 = 1.0) of an angle 0..65536: the table entry at angle / 8
+// interpolated linearly over the 3 low bits.
+inline int32_t SinLookup(int32_t angle) { return detail::sineByUnit[angle]; }
+inline int32_t CosLookup(int32_t angle) { return detail::sineByUnit[angle + kQuarterTurn]; }
 // asin(x) in units for t = x * 32768 + 32768 (0..65536); negative angles wrapped into
-// 49152..65536.
-inline int32_t AsinLookup(int32_t t) {
-  const int32_t v = detail::Interpolate(detail::arcsineTable, t) - kQuarterTurn;
-  return v < 0 ? v + kTurn : v;
-}
+// 49152..65535.
+inline int32_t AsinLookup(int32_t t) { return detail::arcsineByArgument[t]; }
 
-// The texture latitude (units, 0..65536 wrapped) of a disc point, from the angle along
-// its column circle la (0..65536) and the column angle's sin and cos (Q15):
-// asin(sin la cx). Within about 11 degrees of a pole that arcsine is too steep to read
-// from the table, so there the colatitude comes from cos a = hypot(sx, cos la cx).
-inline int32_t TextureLatitude(int32_t la, int32_t sx, int32_t cx) {
-  const int32_t s = (SinLookup(la) * cx) >> 15;
-  if (s > -32113 && s < 32113) return AsinLookup(s + 32768);  // |sin a| < 0.98
-  const int64_t north = (int64_t{CosLookup(la)} * cx) >> 15;
-  const double c = std::sqrt(static_cast<double>(int64_t{sx} * sx + north * north));
-  const int32_t colatitude = AsinLookup(static_cast<int32_t>(c) + 32768);
-  return s > 0 ? kQuarterTurn - colatitude : kTurn - kQuarterTurn + colatitude;
-}
+namespace detail {
+// sqrt(1 - i / 65536) and atan(i / 32768) (Q15 and units) for the disc inverse.
+extern uint16_t depthBySquare[kTurn + 1];
+extern uint16_t arctangentByRatio[kHalfTurn + 1];
+}  // namespace detail
 
-// The longitude distance |d| (units, 0..32768) of a disc point from the view's central
-// meridian, for the column angle's |sin| and cos (Q15), the angle along the column
-// circle la (0..65536) and the point's texture latitude a (0..65536 wrapped). Of the two
-// ways to get it, sin d = |sx| / cos a and cos d = cos la cx / cos a, the one that is
-// well-conditioned at the point is taken: one division and one arcsine either way.
-inline int32_t MeridianOffset(int32_t sxAbs, int32_t cx, int32_t la, int32_t a) {
-  const int32_t c = CosLookup(a);
-  if (c <= 0) return kQuarterTurn;  // a pole: every longitude is the same point
-  const int32_t cl = CosLookup(la);
-  if (int64_t{sxAbs} * 46341 < int64_t{c} * 32768) {  // |sin d| < 0.7071
-    const int32_t d = AsinLookup(sxAbs * 32768 / c + 32768);
-    return cl < 0 ? kHalfTurn - d : d;
+// The view-dependent constants of the disc inverse.
+struct DiscBasis {
+  int32_t sinLat = 0;  // sin and cos (Q15) of the view centre's geographic latitude
+  int32_t cosLat = 32768;
+};
+DiscBasis MakeDiscBasis(const ViewState& view);
+
+// A disc point east (>= 0) and north of the centre, in Q15 of the radius, with
+// east^2 + north^2 <= 2^30, turned into its texture latitude a (units, -16384..16384)
+// and its longitude east of the central meridian (units, 0..32768). Integer only: the
+// depth from a table, the latitude from the arcsine of its sine and the longitude from
+// an arctangent of the smaller over the larger of its two legs; near a pole, where the
+// arcsine is too steep to read from the table, the colatitude from the hypotenuse of
+// the legs instead.
+inline void DiscToGlobe(int32_t east, int32_t north, const DiscBasis& basis, int32_t& a, int32_t& d) {
+  const int32_t depth = detail::depthBySquare[(east * east + north * north) >> 14];
+  const int32_t sinLat = (north * basis.cosLat + depth * basis.sinLat) >> 15;
+  const int32_t toward = (depth * basis.cosLat - north * basis.sinLat) >> 15;  // cos lat cos d
+  const int32_t along = toward < 0 ? -toward : toward;
+  if (east == 0 && along == 0) {
+    d = 0;
+  } else if (east <= along) {
+    d = detail::arctangentByRatio[east * 32768 / along];
+  } else {
+    d = kQuarterTurn - detail::arctangentByRatio[along * 32768 / east];
   }
-  int64_t t = int64_t{cl} * cx / c + 32768;
-  t = t < 0 ? 0 : (t > kTurn ? kTurn : t);
-  int32_t m = AsinLookup(static_cast<int32_t>(t));  // 90 degrees - d
-  if (m > kQuarterTurn) m -= kTurn;
-  return kQuarterTurn - m;
+  if (toward < 0) d = kHalfTurn - d;
+  if (sinLat > -32113 && sinLat < 32113) {  // |latitude| below about 78.5 degrees
+    const int32_t latitude = AsinLookup(sinLat + 32768);
+    a = latitude > kQuarterTurn ? kTurn - latitude : -latitude;
+  } else {
+    const double c = std::sqrt(static_cast<double>(east * east + toward * toward));
+    const int32_t colatitude = AsinLookup(static_cast<int32_t>(c) + 32768);
+    a = sinLat > 0 ? colatitude - kQuarterTurn : kQuarterTurn - colatitude;
+  }
 }
 
 // A longitude-like angle brought into 0..65536 (any int32 input).
