@@ -331,6 +331,13 @@ TEST(CityListsTest, PrefixFoldsCaseAndLatinAccentsOnly) {
 
   ListCitiesByNamePrefix(db, "st", 2, list);  // the limit keeps the first in file order
   EXPECT_EQ(Texts(list), (std::vector<std::string>{"Stadt", "stone"}));
+
+  Place chosen;
+  chosen.displayMask = 0;
+  ASSERT_TRUE(PlaceOfListItem(db, list[1], chosen));
+  EXPECT_EQ(chosen.latitude, 2990);
+  EXPECT_EQ(chosen.displayMask, 3u);
+  EXPECT_FALSE(PlaceOfListItem(db, "stone", chosen));  // not a name inside the file
 }
 
 TEST(CityListsTest, CountryAndPopulationClassLists) {

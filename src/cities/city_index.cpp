@@ -15,10 +15,11 @@ enum class WalkState { kGoOn, kRangeEnded, kStopped };
 // In-order walk over the keys inside a contiguous range of the order. `below(key)` is
 // true for keys that lie before the range, so a child left of such a key can be skipped
 // until the range has been entered; `inside(key)` marks the range itself. The walk ends
-// at the first key outside the range after one inside it.
-template <class Below, class Inside>
-WalkState WalkRange(const CityIndex::Node* node, bool& entered, const Below& below,
-                    const Inside& inside, const CityIndex::Visit& visit) {
+// at the first key outside the range after one inside it, or at the first key past the
+// range (`above`) when the range is empty, instead of running through the rest of the tree.
+template <class Below, class Inside, class Above>
+WalkState WalkRange(const CityIndex::Node* node, bool& entered, const Below& below, const Inside& inside,
+                    const Above& above, const CityIndex::Visit& visit) {
   // Before the range is entered, every key that lies below it is skipped together with
   // the child to its left; they form a prefix of the sorted keys, found by bisection.
   int first = 0;
@@ -36,12 +37,12 @@ WalkState WalkRange(const CityIndex::Node* node, bool& entered, const Below& bel
   for (int i = first; i <= node->count; ++i) {
     const bool keyHere = i < node->count;
     if (!node->leaf && !(keyHere && !entered && below(node->keys[i]))) {
-      const WalkState s = WalkRange(node->children[i], entered, below, inside, visit);
+      const WalkState s = WalkRange(node->children[i], entered, below, inside, above, visit);
       if (s != WalkState::kGoOn) return s;
     }
     if (!keyHere) break;
     if (!inside(node->keys[i])) {
-      if (entered) return WalkState::kRangeEnded;
+      if (entered || above(node->keys[i])) return WalkState::kRangeEnded;
       continue;
     }
     entered = true;
@@ -149,7 +150,8 @@ bool CityIndex::EqualRange(CityKey probe, const Visit& visit) const {
   bool entered = false;
   const auto below = [&](CityKey k) { return Compare(k, probe) < 0; };
   const auto inside = [&](CityKey k) { return Compare(k, probe) == 0; };
-  return WalkRange(root_, entered, below, inside, visit) != WalkState::kStopped;
+  const auto above = [&](CityKey k) { return Compare(k, probe) > 0; };
+  return WalkRange(root_, entered, below, inside, above, visit) != WalkState::kStopped;
 }
 
 bool CityIndex::Window(int centre, int radius, const Visit& visit) const {
@@ -157,7 +159,8 @@ bool CityIndex::Window(int centre, int radius, const Visit& visit) const {
   bool entered = false;
   const auto below = [&](CityKey k) { return RecordLongitude(k) <= centre - radius; };
   const auto inside = [&](CityKey k) { return std::abs(RecordLongitude(k) - centre) < radius; };
-  return WalkRange(root_, entered, below, inside, visit) != WalkState::kStopped;
+  const auto above = [&](CityKey k) { return RecordLongitude(k) >= centre + radius; };
+  return WalkRange(root_, entered, below, inside, above, visit) != WalkState::kStopped;
 }
 
 int CityIndexByLongitude::Compare(CityKey a, CityKey b) const {

@@ -90,4 +90,12 @@ bool ListCitiesByNamePrefix(const CityDatabase& db, const char* prefix, int limi
   return true;
 }
 
+bool PlaceOfListItem(const CityDatabase& db, const char* itemText, Place& place) {
+  const uint8_t* record = CityRecordOfName(db, itemText);
+  if (record == nullptr) return false;
+  PlaceFromRecord(db, record, place);
+  place.displayMask = kPlaceShowLabel | kPlaceShowMarker;
+  return true;
+}
+
 }  // namespace orx

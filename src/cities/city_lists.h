@@ -40,4 +40,8 @@ bool ListCitiesOfPopulationClass(const CityDatabase& db, int lower, int upper, i
 bool ListCitiesByNamePrefix(const CityDatabase& db, const char* prefix, int limit,
                             std::vector<const char*>& list);
 
+// Choosing a city from a list: fills `place` from the record of the item's text and sets
+// display mask 3. False when the text is not a city name of this database.
+bool PlaceOfListItem(const CityDatabase& db, const char* itemText, Place& place);
+
 }  // namespace orx
