@@ -15,7 +15,7 @@
 namespace {
 
 // Whole decodes are limited to what a fuzzing run can afford to fill.
-constexpr size_t kMaxFuzzPixels = size_t{1} << 22;
+constexpr size_t kMaxFuzzPixels = size_t{1} << 18;
 
 void DecodeWhole(std::span<const uint8_t> data, int bpp) {
   orx::GifDecoder d;
@@ -39,7 +39,7 @@ void ReadRows(const uint8_t* data, size_t size) {
   if (!ok) return;
   orx::ImageObject image = orx::MakeFileImage(TempPath());
   if (!orx::OpenRows(image)) return;
-  std::vector<uint32_t> row(65536);
+  static std::vector<uint32_t> row(65536);
   // Stops after the last row or the first error, or when a huge image gets too costly.
   for (size_t pixels = 0; pixels < kMaxFuzzPixels && orx::ReadRow(image, row.data()); pixels += size_t(image.width)) {
   }

@@ -16,6 +16,7 @@
 #include "gfx/gif_decoder.h"
 #include "gfx/image.h"
 #include "gif_encoder.h"
+#include "platform/resources.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -440,6 +441,22 @@ TEST(ImageObject, RowsFromAFileEqualTheWholeDecode) {
   EXPECT_FALSE(image.file.isOpen());
   EXPECT_EQ(ReadRow(image, row.data()), 0);
   std::remove(path.c_str());
+}
+
+TEST(ImageObject, SplashResourceDecodesLikeStb) {
+  const std::span<const uint8_t> res = platform::FindResource("GIF", 110);
+  ASSERT_FALSE(res.empty());
+  ImageObject image = MakeResourceImage(110);
+  EXPECT_EQ(Width(image), 240);
+  EXPECT_EQ(Height(image), 320);
+  image.bytesPerPixel = 3;
+  ASSERT_EQ(Load(image, nullptr, kLoadWhole), 1);
+  int w = 0, h = 0, comp = 0;
+  uint8_t* ref = stbi_load_from_memory(res.data(), int(res.size()), &w, &h, &comp, 3);
+  ASSERT_NE(ref, nullptr);
+  EXPECT_EQ(0, std::memcmp(ref, image.pixels.get(), size_t(w) * h * 3));
+  stbi_image_free(ref);
+  EXPECT_EQ(OpenRows(image), 0);  // rows are read from files only
 }
 
 // Replays the fuzz target's corpus (seeds and past findings) through the image object.

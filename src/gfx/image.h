@@ -48,7 +48,8 @@ int Height(ImageObject& image);
 // Maps the file for row-by-row reading; 1 or 0 (everything closed on failure).
 int OpenRows(ImageObject& image);
 // The next row as width 32-bit 0x00RRGGBB pixels in `row`: 1, or 0 after the last row
-// or on a decoding error.
+// or on a decoding error (and on every call after that until CloseRows). Rows come in
+// file order, which for an interlaced file is the order of its passes.
 int ReadRow(ImageObject& image, uint32_t* row);
 void CloseRows(ImageObject& image);
 // Frees the pixels and closes any open rows.
