@@ -22,6 +22,8 @@ class AppLifeCycle : public ::testing::Test {
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "data");
+    // Start-up loads the skin named in the settings from the data directory.
+    fs::copy(fs::path(ORRELUX_SOURCE_DIR) / "data" / "skins", dir_ / "data" / "skins", fs::copy_options::recursive);
     paths_.dataDir = dir_ / "data";
     paths_.userDataDir = dir_ / "user";
     paths_.settingsFile = dir_ / "config" / "settings.ini";

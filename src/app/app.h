@@ -17,6 +17,7 @@
 #include "platform/host.h"
 #include "platform/settings_store.h"
 #include "settings/settings.h"
+#include "ui/ui_state.h"
 
 namespace orx {
 
@@ -49,6 +50,7 @@ struct App {
   std::unique_ptr<platform::SettingsStore> settingsStore;
   Settings settings;
   Font font;
+  UiState ui;                 // skin, dialogs, panel, keyboard, captured and focused widgets
   ImageObject commandIcons;   // ("GIF", 125)
   ImageObject markerStrip;    // ("GIF", 128)
   std::unique_ptr<ImageObject> moonImage;

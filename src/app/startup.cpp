@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
+#include "ui/controls.h"
 
 namespace orx {
 namespace {
@@ -21,13 +22,12 @@ void Sleep(App& app, int ms) {
   if (app.sleep) app.sleep(ms);
 }
 
-// The start-up progress: a bar under "Initializing...", filled to `percent`.
+// The start-up progress bar under "Initializing...", at `percent`.
 void ShowProgress(App& app, int percent) {
-  constexpr int x = 40, y = 120, w = 160, h = 14;
-  FillRect(app.frame, x, y, w, h, kBlack, 0);
-  DrawRectOutline(app.frame, x, y, w, h, kWhite);
-  const int fill = (w - 4) * percent / 100;
-  if (fill > 0) FillRect(app.frame, x + 2, y + 2, fill, h - 4, Rgb565(0x30, 0x80, 0xE0), 0);
+  ProgressBar bar(app.ui.context);
+  bar.Setup(40, 120, 160, 14, true);
+  bar.SetPercent(percent);
+  bar.Draw();
   Present(app, -1);
 }
 
@@ -85,8 +85,10 @@ int StartUp(App& app) {
   // 5. The compass picture's file name.
   app.compassFileName = "compass.gif";
 
-  // 6. The user-interface font (the skin joins here with the widget toolkit).
+  // 6. The user-interface font and the skin named in the settings.
   if (!LoadFont(app.font, app.settings.font)) return fail(kStatusOutOfMemory);
+  AttachUi(app.ui, app.frame, app.font, app.host.get());
+  if (!LoadStartupSkin(app.ui, app.paths.dataDir, app.settings.skinFile)) return fail(kStatusOutOfMemory);
 
   // 7. The command-bar icon strip (125) and the marker strip (128) load here with the
   //    command bar and the globe overlays.

@@ -1,0 +1,51 @@
+// The committed artwork of the widget toolkit: the skins and the three keyboard layouts
+// are what their generators draw, and every key of every layout shows a label.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "gfx/image.h"
+#include "ui/soft_keyboard.h"
+
+namespace orx {
+namespace {
+
+const std::string kTools = std::string(ORRELUX_BINARY_DIR) + "/tools";
+const std::string kSource = ORRELUX_SOURCE_DIR;
+
+TEST(UiArtwork, GeneratorsReproduceTheCommittedSkinsAndKeyboards) {
+  EXPECT_EQ(std::system((kTools + "/skingen/skingen --check " + kSource + "/data/skins").c_str()), 0);
+  EXPECT_EQ(std::system((kTools + "/kbdgen/kbdgen --check " + kSource + "/res").c_str()), 0);
+}
+
+TEST(UiArtwork, EveryKeyShowsALabelInWhiteOnTheKeyColour) {
+  for (KeyboardLayout layout : {kLayoutSymbols, kLayoutLower, kLayoutUpper}) {
+    ImageObject image = MakeResourceImage(KeyboardResource(layout));
+    ASSERT_EQ(Load(image, nullptr, kLoadWhole), 1) << layout;
+    ASSERT_EQ(image.width, kKeyboardWidth);
+    ASSERT_EQ(image.height, kKeyboardHeight);
+    const Color565* px = image.pixels16();
+    for (int i = 0; i < image.width * image.height; ++i) ASSERT_TRUE(px[i] == kWhite || px[i] == kColorKey);
+    const auto keys = KeyboardKeys(layout);
+    // Ink inside a key (or inside some part of the two-part Enter key).
+    auto inked = [&](const KeyboardKey& k) {
+      for (int y = k.y + 1; y < k.y + k.height - 1; ++y)
+        for (int x = k.x + 1; x < k.x + k.width - 1; ++x)
+          if (px[y * image.width + x] == kWhite) return true;
+      return false;
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+      bool shown = inked(keys[i]);
+      for (const KeyboardKey& other : keys)
+        if (keys[i].code == 13 && other.code == 13) shown |= inked(other);
+      EXPECT_TRUE(shown) << "layout " << layout << " key " << i;
+      // The outline: the key's top edge, corners left out.
+      EXPECT_EQ(px[keys[i].y * image.width + keys[i].x + keys[i].width / 2], kWhite) << layout << " key " << i;
+    }
+    Destroy(image);
+  }
+}
+
+}  // namespace
+}  // namespace orx
