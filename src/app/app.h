@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cities/city_database.h"
 #include "gfx/framebuffer.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
@@ -56,6 +58,11 @@ struct App {
   std::unique_ptr<ImageObject> moonImage;
   std::unique_ptr<ImageObject> compassImage;
   std::string compassFileName;
+  CityDatabase cities;          // empty when cities.bin is missing or damaged
+  PlaceList selectedCities;     // the user's selection, kept in cities.sav
+  PlaceList displayedCountries; // every country when `Show all countries` is on
+  // Problems found during start-up, shown to the user once the screen is up.
+  std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none
   bool initialized = false;     // set at the end of start-up; also the first redraw request
   bool redrawRequested = false;

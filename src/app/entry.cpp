@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <thread>
 
+#include "app/info_command.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -35,6 +37,10 @@ std::string UsageText() {
          "                    (also ORRELUX_TIME)\n"
          "  --data-dir DIR    read maps, skins, routes and cities.bin from DIR\n"
          "                    (also ORRELUX_DATA_DIR)\n"
+         "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
+         "                    (degrees, north and east positive)\n"
+         "  --info CITY       print the information lines of the most populous CITY\n"
+         "  --find PREFIX     list the cities whose names start with PREFIX\n"
          "  --help            show this help and exit\n"
          "  --version         show the version and exit\n\n"
          "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini; run wipekey to reset them.\n";
@@ -78,6 +84,9 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string& erro
         error = "--time needs a UTC instant such as 2026-12-07T12:00:00Z";
         return false;
       }
+    } else if (arg == "--info" || arg == "--find") {
+      if (!needValue()) return false;
+      (arg == "--info" ? out.info : out.find) = value;
     } else if (arg == "--data-dir") {
       if (!needValue()) return false;
       out.dataDir = std::filesystem::path(value);
@@ -191,6 +200,19 @@ int Main(int argc, char** argv) {
   if (cmd.version) {
     std::printf("orrelux %s\n", ORRELUX_VERSION);
     return 0;
+  }
+  if (cmd.info || cmd.find) {
+    // Terminal commands: the settings are read, never written.
+    Settings settings;
+    LoadSettings(settings, platform::SettingsStore(platform::SettingsFilePath()), SettingsHooks{});
+    const std::filesystem::path citiesFile =
+        platform::FindDataDir(cmd.dataDir).value_or(std::filesystem::path()) / "cities.bin";
+    if (cmd.info) {
+      platform::SystemClock clock(cmd.time);
+      const platform::SystemTime now = platform::SystemTimeFromMillis(clock.UtcMillis());
+      return RunInfoCommand(*cmd.info, now, settings, citiesFile, std::cout, std::cerr);
+    }
+    return RunFindCommand(*cmd.find, settings, citiesFile, std::cout, std::cerr);
   }
   return RunOrrelux(cmd);
 }

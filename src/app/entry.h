@@ -19,6 +19,8 @@ struct CommandLine {
   bool fullscreen = false;       // --fullscreen
   std::optional<int64_t> time;   // --time T (or ORRELUX_TIME): UTC milliseconds
   std::optional<std::filesystem::path> dataDir;  // --data-dir DIR
+  std::optional<std::string> info;  // --info LAT,LON | --info CITY: print the information lines
+  std::optional<std::string> find;  // --find PREFIX: list the matching cities
   bool help = false;
   bool version = false;
 };

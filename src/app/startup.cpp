@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "cities/saved_cities.h"
 #include "gfx/draw.h"
 #include "platform/files.h"
 #include "platform/messages.h"
@@ -80,6 +81,7 @@ int StartUp(App& app) {
 
   // 4. Settings.
   app.settingsStore = std::make_unique<platform::SettingsStore>(app.paths.settingsFile);
+  // `Show all countries` takes effect once the city database is open (step 10).
   LoadSettings(app.settings, *app.settingsStore, SettingsHooks{});
 
   // 5. The compass picture's file name.
@@ -102,7 +104,17 @@ int StartUp(App& app) {
   DrawText(app.frame, app.font, 50, 116 - app.font.glyphHeight, "Initializing...", kWhite);
   ShowProgress(app, 0);
 
-  // 10. The city database and the saved selection open here with the cities subsystem.
+  // 10. The city database and the saved selection; without cities the program runs on.
+  {
+    const CityDatabaseOpenResult r = OpenCityDatabase(app.cities, app.paths.dataDir / "cities.bin");
+    if (r.ok()) {
+      LoadDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities);
+      if (app.settings.showAllCountries) AllCountriesAsPlaces(app.cities, app.displayedCountries);
+    } else if (r.status == CityDatabaseStatus::kDamaged) {
+      std::fprintf(stderr, "orrelux: %s\n", r.message.c_str());
+      app.startupNotices.push_back(r.message);
+    }
+  }
   ShowProgress(app, 30);  // 11.
 
   // 12. The renderer's column and trigonometric tables are built here with the globe.
@@ -136,7 +148,11 @@ void ShutDown(App& app) {
     app.host->KillTimer(app.animationTimer);
     app.animationTimer = 0;
   }
-  // 3. The city selection is saved here with the cities subsystem.
+  // 3. The city selection.
+  if (app.cities.isOpen() &&
+      !SaveDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities)) {
+    std::fprintf(stderr, "orrelux: could not write %s\n", (app.paths.userDataDir / "cities.sav").c_str());
+  }
   // 4. Settings.
   if (app.settingsStore) {
     SaveSettings(app.settings, *app.settingsStore);
@@ -158,6 +174,9 @@ void ReleaseAll(App& app) {
   app.compassImage.reset();
   Destroy(app.commandIcons);
   Destroy(app.markerStrip);
+  app.selectedCities.clear();
+  app.displayedCountries.clear();
+  CloseCityDatabase(app.cities);
   // Panels, dialogs, lists, routes, weather and the GPS reader are released here by
   // their subsystems as they join.
 }
