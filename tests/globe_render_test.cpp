@@ -99,6 +99,14 @@ TEST(GlobeRender, SphereCoversTheDiscAndBlendsTheRim) {
     EXPECT_GT(Red5(rim), 0);
     EXPECT_LT(Red5(rim), 31);
   }
+  // The kept helper thread draws the same picture.
+  std::vector<Color565> single(f.data(), f.data() + kViewWidth * kViewHeight);
+  RenderHelper helper;
+  for (int i = 0; i < 3; ++i) {
+    std::fill(f.data(), f.data() + kViewWidth * kViewHeight, 0x5555);
+    RenderSphere({f, v, s}, t, 2, &helper);
+    EXPECT_TRUE(std::equal(single.begin(), single.end(), f.data()));
+  }
   // Cut at every edge when larger than the screen.
   const ViewState big = Sphere(300, 0, 0, 256);
   RenderSphere({f, big, s}, t, 2);

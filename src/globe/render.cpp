@@ -42,6 +42,7 @@ struct SphereJob {
   const ViewState* view = nullptr;
   bool smooth = false;
   Channels bg;
+  Color565 background = 0;
   int32_t rim = 0;          // rim threshold in squared pixels
   int32_t centerTexel = 0;  // texture column at the centre of the view
   int first = 0;            // the outermost column offset drawn
@@ -97,6 +98,11 @@ void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
     int first = job.first;
     while (first <= 0 && (dy < job.columns[kViewCenterX + first].top || dy > job.columns[kViewCenterX + first].bottom)) ++first;
     const int last = (dy < job.columns[kViewCenterX].top || dy > job.columns[kViewCenterX].bottom) ? -1 : 0;
+    // The background around the row's run of disc pixels (the whole row when it has none).
+    const int leftEdge = first > last ? kViewWidth : (kViewCenterX - 1) + std::max(first, 1 - kViewCenterX);
+    const int rightEdge = first > last ? kViewWidth : (kViewCenterX - 1) - first + 1;
+    std::fill(row, row + leftEdge, job.background);
+    if (rightEdge < kViewWidth) std::fill(row + rightEdge, row + kViewWidth, job.background);
     for (int dx = first; dx <= last; ++dx) {
       int32_t a, d;
       DiscToGlobe(job.columns[kViewCenterX + dx].east, north, basis, a, d);
@@ -146,6 +152,46 @@ bool FrameFits(const FrameBuffer& frame) {
 
 }  // namespace
 
+RenderHelper::RenderHelper() : thread_([this] { Loop(); }) {}
+
+RenderHelper::~RenderHelper() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void RenderHelper::Start(std::function<void()> work) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    work_ = std::move(work);
+    busy_ = true;
+  }
+  wake_.notify_all();
+}
+
+void RenderHelper::Wait() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wake_.wait(lock, [this] { return !busy_; });
+}
+
+void RenderHelper::Loop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return quit_ || (busy_ && work_); });
+    if (quit_) return;
+    std::function<void()> work = std::move(work_);
+    work_ = nullptr;
+    lock.unlock();
+    work();
+    lock.lock();
+    busy_ = false;
+    wake_.notify_all();
+  }
+}
+
 Color565 SmoothTexel2x2(const ComposedTexture& t, int32_t u, int32_t v) {
   if (u == 0 || v == 0) return t.at(u, v);
   Channels s;
@@ -165,14 +211,16 @@ Color565 SmoothTexel3x3(const ComposedTexture& t, int32_t u, int32_t v) {
   return Pack(s.r / 9, s.g / 9, s.b / 9);
 }
 
-void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int threads) {
+void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int threads, RenderHelper* helper) {
   if (!FrameFits(o.frame)) return;
   const Settings& settings = o.settings;
   const Color565 background = settings.backgroundColor;
-  FillRect(o.frame, 0, 0, kViewWidth, kViewHeight, background, kFillSolid);
   const ViewState& view = o.view;
   const int32_t r = view.globeRadius;
-  if (texture.empty() || r < 1) return;
+  if (texture.empty() || r < 1) {
+    FillRect(o.frame, 0, 0, kViewWidth, kViewHeight, background, kFillSolid);
+    return;
+  }
 
   // The job is large (its column table); it lives on this stack only while drawing.
   SphereJob job;
@@ -183,6 +231,7 @@ void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int t
   job.bg.r = Red5(background);
   job.bg.g = Green6(background);
   job.bg.b = Blue5(background);
+  job.background = background;
   job.rim = static_cast<int32_t>(std::clamp<int64_t>(int64_t{r} * r / 32, 81, 324));
   int32_t center = static_cast<int32_t>(int64_t{view.viewLongitude} * (texture.width - 1) / kTurn) + texture.width / 4;
   if (center >= texture.width) center -= texture.width;
@@ -191,15 +240,24 @@ void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int t
   job.basis = MakeDiscBasis(view);
   PrepareColumns(job);
 
+  // Rows above and below the disc are background; the band functions fill the rest of
+  // each row around its disc pixels, so every pixel is written once.
   const int top = std::max(-kViewCenterY, -r), bottom = std::min(kViewCenterY - 1, r);
+  if (top > -kViewCenterY) FillRect(o.frame, 0, 0, kViewWidth, kViewCenterY + top, background, kFillSolid);
+  if (bottom < kViewCenterY - 1) {
+    FillRect(o.frame, 0, kViewCenterY + bottom + 1, kViewWidth, kViewCenterY - 1 - bottom, background, kFillSolid);
+  }
   if (threads < 2) {
     SphereBand(job, top, bottom);
-  } else {
-    // The upper half on a helper thread, the lower half here; every row is written by
-    // exactly one of them.
-    std::thread helper(SphereBand, std::cref(job), top, -1);
+  } else if (helper) {
+    // The upper half on the helper, the lower half here; each row is written by one.
+    helper->Start([&job, top] { SphereBand(job, top, -1); });
     SphereBand(job, 0, bottom);
-    helper.join();
+    helper->Wait();
+  } else {
+    std::thread band(SphereBand, std::cref(job), top, -1);
+    SphereBand(job, 0, bottom);
+    band.join();
   }
   DrawSphereOverlays(o);
 }
@@ -276,7 +334,7 @@ bool RenderScene(Scene& scene) {
     if (view.planarMode) {
       RenderPlanar(o, scene.globe.texture);
     } else {
-      RenderSphere(o, scene.globe.texture, scene.threads);
+      RenderSphere(o, scene.globe.texture, scene.threads, scene.helper);
     }
     if (scene.settings.moonSpot) DrawMoonSpot(o, scene.globe.sky, scene.globe.moon);
     if (scene.settings.sunSpot) DrawSunSpot(o, scene.globe.sky);

@@ -3,8 +3,11 @@
 // map scaled with box filters, and the layers drawn over them.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "gfx/color.h"
 #include "gfx/font.h"
@@ -24,10 +27,34 @@ Color565 SmoothTexel2x2(const ComposedTexture& texture, int32_t u, int32_t v);
 // left column; (u + 1, v + 1) must lie inside the texture.
 Color565 SmoothTexel3x3(const ComposedTexture& texture, int32_t u, int32_t v);
 
+// A second thread that draws half of each sphere frame, kept by whoever renders frame
+// after frame (the application, benchmarks) so that no thread is started per frame.
+class RenderHelper {
+ public:
+  RenderHelper();
+  ~RenderHelper();
+  RenderHelper(const RenderHelper&) = delete;
+  RenderHelper& operator=(const RenderHelper&) = delete;
+  // Runs `work` on the helper thread; Wait() returns when it is done.
+  void Start(std::function<void()> work);
+  void Wait();
+
+ private:
+  void Loop();
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::function<void()> work_;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
 // The sphere for the view: background, disc, rim blend, then the grid and the circles
-// when their settings are on. `threads` 1 or 2: the disc splits into two column bands
-// (the picture is the same either way).
-void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int threads = 2);
+// when their settings are on. With `threads` 2 the upper half of the rows is drawn on
+// `helper` (or on a thread of its own when null) while this thread draws the lower
+// half; the picture is the same either way.
+void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int threads = 2,
+                  RenderHelper* helper = nullptr);
 // The flat map for the view (its own height, or scaled with 2 x 2 or 3 x 3 box filters),
 // then the planar grid and circles when their settings are on.
 void RenderPlanar(const OverlayContext& o, const ComposedTexture& texture);
@@ -64,6 +91,7 @@ struct Scene {
   const SceneLayers* layers = nullptr;
   SceneStylus stylus;
   int threads = 2;
+  RenderHelper* helper = nullptr;  // the sphere's second thread, if the owner keeps one
 };
 
 // The scene: edge scrolling; when a redraw was requested, the globe, the Moon and Sun

@@ -4,7 +4,6 @@
 #include <memory>
 #include <new>
 
-#include "gfx/draw.h"
 #include "gfx/gif_decoder.h"
 #include "globe/overlay.h"
 #include "settings/settings.h"
@@ -360,12 +359,6 @@ int32_t SunForShading(Globe& globe, const platform::SystemTime& utc, int32_t& si
   sinDecl = SinLookup(declination);
   cosDecl = CosLookup(declination);
   return hourAngle;
-}
-
-void DrawTextureProgress(FrameBuffer& frame, int value) {
-  FillRect(frame, 79, 154, 82, 16, kBlack, kFillSolid);
-  const int fill = 80 * std::clamp(value, 0, 100) / 100;
-  if (fill > 0) FillRect(frame, 80, 155, fill, 14, Rgb565(0x30, 0x80, 0xE0), kFillSolid);
 }
 
 }  // namespace orx

@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "gfx/framebuffer.h"
 #include "globe/globe.h"
 #include "platform/clock.h"
 
@@ -37,7 +36,8 @@ inline constexpr char kErrorCaption[] = "Error";
 enum OverlayOperation { kUnion = 0, kIntersection = 1, kExclusion = 2, kMerge = 3, kOverlay = 4, kDayNight = 5 };
 
 // Progress of a composition: called with 0, 14, 28, ..., 98 (at most 8 times); the
-// callee draws the bar and presents the frame.
+// callee draws the bar (x 80, y 155, 80 x 14, inside a black frame at 79, 154, 82 x 16
+// that it fills on the first call) and presents the frame.
 using TextureProgress = std::function<void(int value)>;
 
 // How a rebuild talks to the user; both may be left empty.
@@ -82,9 +82,5 @@ int ComposeShadowOverlay(Globe& globe, const TextureSource& source, const Textur
 // Refreshes the Sun and Moon for `utc` (re-shading the Moon picture) and returns the
 // Sun's Greenwich hour angle in units, with sin and cos (Q15) of its declination.
 int32_t SunForShading(Globe& globe, const platform::SystemTime& utc, int32_t& sinDecl, int32_t& cosDecl);
-
-// The progress display of a rebuild until the toolkit's bar takes over: a black frame
-// at (79, 154, 82, 16) with a bar of `value` percent inside.
-void DrawTextureProgress(FrameBuffer& frame, int value);
 
 }  // namespace orx
