@@ -1,6 +1,7 @@
 // Files: mappings, atomic writes that never lose the old contents, listings; PNG files.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -55,6 +56,10 @@ TEST_F(FilesTest, MappingsOfFilesEmptyFilesAndThingsThatAreNoFiles) {
   EXPECT_EQ(ReadWholeFile(root_ / "missing.bin"), std::nullopt);
   EXPECT_EQ(ReadWholeFile(root_), std::nullopt);
   EXPECT_EQ(Contents(root_ / "empty.bin"), "");
+  // A FIFO in a file's place must not hang the reader.
+  ASSERT_EQ(mkfifo((root_ / "fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(m.Open(root_ / "fifo"));
+  EXPECT_EQ(ReadWholeFile(root_ / "fifo"), std::nullopt);
 }
 
 TEST_F(FilesTest, AtomicWriteReplacesCreatesParentsAndKeepsPermissions) {

@@ -70,7 +70,8 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
 
 bool MappedFile::Open(const std::filesystem::path& path) {
   Close();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a FIFO put in a file's place cannot hang the program.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.fd < 0) return false;
   struct stat st;
   if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -92,12 +93,12 @@ void MappedFile::Close() {
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.fd < 0) return std::nullopt;
   struct stat st;
-  if (::fstat(fd.fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::vector<uint8_t> bytes;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
   // Reads to the end rather than trusting the size, which can change under us.
   uint8_t chunk[65536];
   for (;;) {

@@ -20,8 +20,8 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  // Maps `path`; false (and closed) when it cannot be opened or mapped. An empty file
-  // maps to an empty span.
+  // Maps the regular file `path`; false (and closed) when it cannot be opened or mapped.
+  // An empty file maps to an empty span.
   bool Open(const std::filesystem::path& path);
   void Close();
   bool isOpen() const { return open_; }
@@ -35,7 +35,8 @@ class MappedFile {
   bool open_ = false;
 };
 
-// The whole file, or nothing when it cannot be read.
+// The whole regular file, or nothing when it cannot be read (FIFOs and devices are not
+// read, so that they cannot block).
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
 // Writes `bytes` to a temporary file beside `path`, flushes it and renames it over
