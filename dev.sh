@@ -9,7 +9,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libpng-dev libfreetype-dev libjpeg-dev libgtest-dev libgmock-dev googletest
-  libbenchmark-dev libgif-dev libstb-dev netpbm giflib-tools xplanet-images fonts-dejavu-core xvfb xauth x11-utils xdotool tzdata)
+  libbenchmark-dev libgif-dev libstb-dev netpbm giflib-tools xplanet-images fonts-dejavu-core xvfb xauth x11-utils xfonts-base xdotool tzdata)
 
 install_packages() {
   local missing=()
@@ -30,23 +30,32 @@ configure_build() {  # dir, extra cmake arguments...
   ninja -C "$dir" -j"$jobs"
 }
 
-run_fuzzers() {  # build dir, seconds per target
+run_fuzzers() {  # build dir, seconds per target; two targets at a time
   local dir=$1 secs=$2 work
   work=$(mktemp -d)
-  local failed=0
+  local pids=() names=()
   for exe in "$dir"/fuzz/fuzz_*; do
     [ -x "$exe" ] || continue
     local name=${exe##*/fuzz_}
     mkdir -p "$work/$name"
     [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/$name/"
     echo "== fuzz $name (${secs}s)"
-    if ! "$exe" -max_total_time="$secs" -print_final_stats=1 -artifact_prefix="$work/$name-" \
-        "$work/$name" >"$work/$name.log" 2>&1; then
-      echo "fuzz target $name found a problem:"; tail -40 "$work/$name.log"; failed=1
-    else
-      grep -E 'stat::number_of_executed_units' "$work/$name.log" || true
-    fi
+    "$exe" -max_total_time="$secs" -print_final_stats=1 -artifact_prefix="$work/$name-" \
+      "$work/$name" >"$work/$name.log" 2>&1 &
+    pids+=($!) names+=("$name")
+    if [ ${#pids[@]} -ge 2 ]; then wait "${pids[0]}" || echo "FAILED ${names[0]}" >>"$work/failures"
+      pids=("${pids[@]:1}") names=("${names[@]:1}"); fi
   done
+  local i
+  for i in "${!pids[@]}"; do wait "${pids[$i]}" || echo "FAILED ${names[$i]}" >>"$work/failures"; done
+  for log in "$work"/*.log; do
+    echo "${log##*/}: $(grep -E 'stat::number_of_executed_units' "$log" || echo 'no stats')"
+  done
+  local failed=0
+  if [ -s "$work/failures" ]; then
+    while read -r _ name; do echo "fuzz target $name found a problem:"; tail -40 "$work/$name.log"; done <"$work/failures"
+    failed=1
+  fi
   rm -rf "$work"
   return $failed
 }
