@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/info_command.h"
+#include "app/render_command.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -187,6 +188,7 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
 }
 
 int Main(int argc, char** argv) {
+  if (WantsRender(argc, argv)) return RunRenderCommand(argc, argv);
   CommandLine cmd;
   std::string error;
   if (!ParseCommandLine(argc, argv, cmd, error)) {
@@ -195,6 +197,7 @@ int Main(int argc, char** argv) {
   }
   if (cmd.help) {
     std::fputs(UsageText().c_str(), stdout);
+    std::fputs(RenderUsageText().c_str(), stdout);
     return 0;
   }
   if (cmd.version) {
