@@ -141,6 +141,26 @@ TEST_F(AppLifeCycle, SuspendHidesAndASecondStartShowsAgain) {
   EXPECT_TRUE(fs::exists(paths_.settingsFile));
 }
 
+TEST_F(AppLifeCycle, ADamagedCityDatabaseIsReportedAndTheProgramRunsWithoutCities) {
+  // The real database cut short in the middle of its records.
+  std::ifstream in(fs::path(ORRELUX_SOURCE_DIR) / "data" / "cities.bin", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 100000u);
+  std::ofstream(paths_.dataDir / "cities.bin", std::ios::binary).write(bytes.data(), 100000);
+
+  CommandLine cmd;
+  EntryEnvironment env = Env(Screen);
+  env.onRunning = [&](App& app) {
+    EXPECT_FALSE(app.cities.isOpen());
+    ASSERT_EQ(app.startupNotices.size(), 1u);
+    EXPECT_NE(app.startupNotices[0].find("damaged at offset"), std::string::npos) << app.startupNotices[0];
+    EXPECT_NE(app.ui.activeModalDialog, nullptr);
+    app.host->PostMessage(platform::kMsgClose);
+  };
+  EXPECT_EQ(RunOrrelux(cmd, env), 0);
+  EXPECT_TRUE(messages_.empty());
+}
+
 TEST(CommandLineTest, ParsesOptionsAndRejectsMistakes) {
   auto parse = [](std::vector<const char*> args, CommandLine& cmd, std::string& error) {
     args.insert(args.begin(), "orrelux");

@@ -165,6 +165,10 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
     if (status == kStatusOk) {
       app.animationTimer = app.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
       app.host->window().Show();
+      // Problems met during start-up (a damaged city database) appear over the first frame.
+      for (const std::string& notice : app.startupNotices) {
+        ShowMessageBox(app.ui, notice.c_str(), "Error", 0, nullptr);
+      }
       app.host->Invalidate();
       if (env.onRunning) env.onRunning(app);
       app.host->RunMessageLoop();
