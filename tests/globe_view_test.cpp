@@ -260,8 +260,8 @@ TEST(GlobeView, PanEdgeScrollAndRotation) {
   EXPECT_EQ(v.viewLatitude, -1092);
 
   v.viewLongitude = 10;
-  RotateTick(v, 100);  // 65536 / 50 per tick
-  EXPECT_EQ(v.viewLongitude, 10 - 1310 + 65536);
+  RotateTick(v, 100);  // below 0 wraps round
+  EXPECT_EQ(v.viewLongitude, 10 - 65536 / 50 + 65536);
 
   ViewState p = PlanarView(1024, -1);
   p.planarScrollX = 5;
