@@ -90,14 +90,22 @@ void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
     if constexpr (kSmooth) return SmoothTexel2x2(tex, static_cast<int32_t>(u), static_cast<int32_t>(v));
     return texels[v * stride + u];
   };
+  int first = 0;  // the row's outermost column offset
   for (int dy = firstRow; dy <= lastRow; ++dy) {
     Color565* row = job.frame->data() + static_cast<size_t>(kViewCenterY + dy) * job.frame->width;
     const int32_t dy2 = dy * dy;
     const int32_t north = -dy * 32768 / r;
     // Column tops shrink outwards, so the row's columns are a run ending at the centre.
-    int first = job.first;
-    while (first <= 0 && (dy < job.columns[kViewCenterX + first].top || dy > job.columns[kViewCenterX + first].bottom)) ++first;
-    const int last = (dy < job.columns[kViewCenterX].top || dy > job.columns[kViewCenterX].bottom) ? -1 : 0;
+    // Outside the centre column the columns grow towards the centre, so the row's
+    // columns are a run ending at the centre; its start moves a little from row to row.
+    auto inColumn = [&job, dy](int dx) {
+      const SphereColumn& c = job.columns[kViewCenterX + dx];
+      return dy >= c.top && dy <= c.bottom;
+    };
+    while (first > job.first && inColumn(first - 1)) --first;
+    while (first < 0 && !inColumn(first)) ++first;
+    const int last = inColumn(0) ? 0 : -1;
+    if (first == 0 && last == -1) first = 1;  // no column at all
     // The background around the row's run of disc pixels (the whole row when it has none).
     const int leftEdge = first > last ? kViewWidth : (kViewCenterX - 1) + std::max(first, 1 - kViewCenterX);
     const int rightEdge = first > last ? kViewWidth : (kViewCenterX - 1) - first + 1;
