@@ -95,7 +95,6 @@ void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
     Color565* row = job.frame->data() + static_cast<size_t>(kViewCenterY + dy) * job.frame->width;
     const int32_t dy2 = dy * dy;
     const int32_t north = -dy * 32768 / r;
-    // Column tops shrink outwards, so the row's columns are a run ending at the centre.
     // Outside the centre column the columns grow towards the centre, so the row's
     // columns are a run ending at the centre; its start moves a little from row to row.
     auto inColumn = [&job, dy](int dx) {

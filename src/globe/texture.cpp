@@ -176,6 +176,14 @@ struct RowsGuard {
   }
 };
 
+// Whether the file mapped for row reading still has the checked size: the rows are
+// decoded into buffers of that width, and the file may have been replaced meanwhile.
+bool MappedSizeIs(const ImageObject& image, int32_t width, int32_t height) {
+  GifDecoder decoder;
+  if (decoder.ReadHeader(image.file.bytes()) != GifError::kNone) return false;
+  return decoder.info().width == width && decoder.info().height == height;
+}
+
 // Reads the header of `path`: the dimensions, or false.
 bool ReadMapHeader(const std::filesystem::path& path, int32_t& width, int32_t& height) {
   ImageObject probe = MakeFileImage(path.string());
@@ -210,7 +218,9 @@ int Compose(Globe& globe, const TextureSource& source, Variant variant, const Te
   bool readsOverlay = false;
   const RowFunction composeRow = ChooseRow(variant, settings.overlayOperation, readsOverlay);
   RowsGuard guard{globe.maps};
-  if (!OpenRows(globe.maps.mainMap) || (readsOverlay && !OpenRows(globe.maps.overlayMap))) {
+  if (!OpenRows(globe.maps.mainMap) || (readsOverlay && !OpenRows(globe.maps.overlayMap)) ||
+      !MappedSizeIs(globe.maps.mainMap, width, height) ||
+      (readsOverlay && !MappedSizeIs(globe.maps.overlayMap, width, height))) {
     return kTextureInvalidMaps;
   }
 
