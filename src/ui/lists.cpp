@@ -357,7 +357,7 @@ void ListBox::Draw() {
   const Skin& s = skin();
   FillRect(frame(), x, y, width, height, s.fieldBackground, kFillSolid);
   DrawRectOutline(frame(), x, y, width, height, s.fieldBorder);
-  if (autoScrollDelta != 0) {
+  if (autoScrollDelta != 0 && vScrollShown) {
     const uint32_t now = platform::GetTickCount();
     if (now - autoScrollTick > 50) {
       vScroll.SetPosition(vScroll.position + autoScrollDelta);
@@ -426,7 +426,12 @@ bool ListBox::StylusDown(Point p, Widget*& captured) {
 
 int ListBox::StylusMove(Point p) {
   if (!capturedPart) return kMoveNotHandled;
-  if (capturedPart != this) return capturedPart->StylusMove(p);
+  if (capturedPart != this) {
+    // A bar that went out of use during the gesture (the owner emptied the list) has
+    // no range to move in.
+    const bool inUse = capturedPart == &vScroll ? vScrollShown : hScrollShown;
+    return inUse ? capturedPart->StylusMove(p) : kMoveHandled;
+  }
   autoScrollDelta = 0;
   rangeDragPending = multiSelect;
   const int dy = p.y - y - 2;
