@@ -87,7 +87,7 @@ TEST_F(AppLifeCycle, SplashFadesInAndTheOrderlyExitSavesTheSettings) {
     for (int x = 50; x < 120 && !white; ++x)
       for (int y = 116 - app.font.glyphHeight; y < 116; ++y) white |= display.Pixel(x, y) == 0xFFFF;
     EXPECT_TRUE(white);
-    app.settings.globeRadius = 77;
+    app.globe.view.globeRadius = 77;  // the view is saved with the settings
     app.settings.latLonGrid = true;
     app.host->PostMessage(platform::kMsgClose);  // the window manager's close button
   };
@@ -105,7 +105,7 @@ TEST_F(AppLifeCycle, SplashFadesInAndTheOrderlyExitSavesTheSettings) {
 
   // The next start reads them back.
   env.onRunning = [&](App& app) {
-    EXPECT_EQ(app.settings.globeRadius, 77);
+    EXPECT_EQ(app.globe.view.globeRadius, 77);
     EXPECT_TRUE(app.settings.latLonGrid);
     app.host->PostMessage(platform::kMsgCommand, 2022);  // "Exit"
   };
