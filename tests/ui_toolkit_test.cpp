@@ -14,10 +14,13 @@
 
 #include "gif_encoder.h"
 #include "gfx/draw.h"
+#include "support/allocation_counter.h"
 #include "support/ui_harness.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/edit_field.h"
+#include "ui/lists.h"
+#include "ui/tab_control.h"
 #include "ui/skin.h"
 
 namespace orx::test {
@@ -521,6 +524,66 @@ TEST(OptionsRouting, AControlThatAnswersWithoutCapturingDoesNotStopTheSearch) {
   EXPECT_FALSE(h.ui.keyboardShown);
   EXPECT_FALSE(edit.focused());
   EXPECT_EQ(h.ui.options.focused, &edit);  // unfocused but still recorded
+  h.ui.optionsWidgets.clear();
+}
+
+// ---------------------------------------------------------------------------------------
+// Drawing
+
+TEST(Drawing, NoWidgetAllocatesWhilePainting) {
+  UiHarness h;
+  h.screen = UiHarness::Screen::kOptions;
+  UiContext& ui = h.ui.context;
+  TabControl tabs(ui);
+  tabs.Setup(4, 28, 232, 200);
+  for (const char* name : {"General", "Display", "Sun/Moon", "Maps", "Cities", "GPS"}) tabs.AddPage(name, 1);
+  PushButton button(ui);
+  button.Setup(10, 240, 50, 18, "OK", 1, false);
+  CheckBox box(ui);
+  box.Setup(70, 240, "Grid", 0);
+  RadioGroup radio(ui);
+  radio.SetPosition(10, 60, "Units");
+  radio.AddItem(10, 76, true, "km", 1);
+  Slider real(ui);
+  real.Setup(10, 100, 150, 10, 90, "Darkness", 0, 0, 1, 0.5, 0.1, false, true);
+  TextLabel label(ui);
+  label.SetText(10, 120, "label", -1, true, false);
+  GroupBox group(ui);
+  group.Setup(10, 130, 100, 30, "Group");
+  ProgressBar bar(ui);
+  bar.Setup(10, 170, 100, 14, true);
+  bar.SetPercent(40);
+  ColorPicker picker(ui);
+  picker.Setup(60, 60);
+  ListBox list(ui);
+  list.Setup(120, 190, 110, 60, true, 0, -1);
+  for (int i = 0; i < 30; ++i) list.AddItem("a long item of the list", true);
+  ComboBox combo(ui);
+  combo.Setup(10, 190, 100, 80, false);
+  combo.AddItem("one", true);
+  EditField edit(ui);
+  edit.Setup(10, 280, 100, 40);
+  edit.SetText("Buenos Aires");
+  h.ui.optionsWidgets = {&tabs, &button, &box, &radio, &real, &label, &group, &bar, &picker, &list, &combo, &edit};
+  // Tap the edit field (keyboard shown), hold a list arrow (auto-repeat), open the combo.
+  h.Tap(edit.x + 5, edit.y + 5);
+  h.Down(list.vScroll.barX + 5, list.vScroll.barY + 3 + list.vScroll.length - 11);
+  ShowMessageBox(h.ui, "Error fetching weather data", "Error", kButtonsYesNo, nullptr);
+  combo.dropped = true;
+  combo.SetFocus(true);
+
+  {
+    AllocationCounter counter;  // the counter itself counts
+    auto probe = std::make_unique<int>(1);
+    ASSERT_EQ(counter.count(), 1u);
+  }
+  for (int frame = 0; frame < 20; ++frame) {
+    h.clock.Advance(60);
+    AllocationCounter counter;
+    h.Paint();
+    ASSERT_EQ(counter.count(), 0u) << "frame " << frame;
+  }
+  EXPECT_GT(list.vScroll.position, 1);  // the repeat ran inside the paints
   h.ui.optionsWidgets.clear();
 }
 

@@ -193,15 +193,17 @@ void DrawFramePiece(Canvas& cv, const Theme& t, const SkinRect& r, int leftDepth
 // ---------------------------------------------------------------------------------------
 // Buttons, boxes and glyphs
 
-// A rounded button face: border, vertical gradient, corners in `outside`.
-void DrawButtonFace(Canvas& cv, int x, int y, int w, int h, Rgb top, Rgb bottom, Rgb border, Rgb outside) {
+// A rounded button face: border, vertical gradient, corners in `outside`, rounded by one
+// or two pixels.
+void DrawButtonFace(Canvas& cv, int x, int y, int w, int h, Rgb top, Rgb bottom, Rgb border, Rgb outside,
+                    int rounding = 2) {
   for (int j = 0; j < h; ++j) cv.Fill(x, y + j, w, 1, Mix(top, bottom, j, h));
   cv.Outline(x, y, w, h, border);
-  // Corners rounded by two pixels.
   for (int cx : {x, x + w - 1}) {
     for (int cy : {y, y + h - 1}) {
       const int dx = cx == x ? 1 : -1, dy = cy == y ? 1 : -1;
       cv.Set(cx, cy, outside);
+      if (rounding < 2) continue;
       cv.Set(cx + dx, cy, outside);
       cv.Set(cx, cy + dy, outside);
       cv.Set(cx + dx, cy + dy, border);
@@ -298,10 +300,12 @@ void DrawSkin(Canvas& cv, const Theme& t) {
   DrawPushButton(cv, t, kButtonLeft.y, t.buttonTop, t.buttonBottom);
   DrawPushButton(cv, t, kButtonPressedLeft.y, t.pressedTop, t.pressedBottom);
 
-  // Command-bar button backgrounds.
-  DrawButtonFace(cv, kCommandButton.x, kCommandButton.y, 17, 17, t.buttonTop, t.buttonBottom, t.buttonBorder, t.panel);
+  // Command-bar button backgrounds: the face reaches into the corners, so that pressed and
+  // normal differ right next to the border.
+  DrawButtonFace(cv, kCommandButton.x, kCommandButton.y, 17, 17, t.buttonTop, t.buttonBottom, t.buttonBorder,
+                 t.panel, 1);
   DrawButtonFace(cv, kCommandButtonPressed.x, kCommandButtonPressed.y, 17, 17, t.pressedTop, t.pressedBottom,
-                 t.buttonBorder, t.panel);
+                 t.buttonBorder, t.panel, 1);
 
   // Combo box arrow: a box continuing the field's outline.
   for (int j = 0; j < kComboArrow.h; ++j)
