@@ -369,6 +369,29 @@ TEST(MessageBox, AWorkerThreadsBoxAppearsThroughTheQueue) {
   EXPECT_TRUE(calledOnUiThread);
 }
 
+TEST(MessageBox, ABoxAskedForBeforeTheFontIsReadyWaitsForIt) {
+  platform::ManualClock clock;
+  platform::InstallClock(&clock);
+  platform::Host host(nullptr);
+  UiState ui;
+  host.SetWindowProc([&](const platform::Message& m) {
+    HandleUiMessage(ui, ui.main, m);
+    return intptr_t{0};
+  });
+  ShowMessageBox(ui, "Invalid Map File(s).", "Error", kButtonsOk, nullptr);
+  host.PumpPending();
+  EXPECT_FALSE(ui.activeModalDialog);
+  GuardedFrame frame(240, 320);
+  Font font;
+  ASSERT_EQ(LoadFont(font, 1), 1);
+  AttachUi(ui, frame.frame, font, &host);
+  host.PumpPending();
+  ASSERT_TRUE(ui.activeModalDialog);
+  EXPECT_STREQ(ui.activeModalDialog->title, "Error");
+  host.SetWindowProc(nullptr);
+  platform::InstallClock(nullptr);
+}
+
 TEST(ExitConfirmDialog, EachButtonReportsItsIdentifier) {
   for (int which = 0; which < 3; ++which) {
     UiHarness h;

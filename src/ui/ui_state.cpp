@@ -40,6 +40,8 @@ void AttachUi(UiState& ui, FrameBuffer& frame, const Font& font, platform::Host*
   ui.context.font = &font;
   ui.context.host = window;
   ui.context.skin = &ui.skin;
+  std::lock_guard<std::mutex> lock(ui.pendingMutex);
+  if (!ui.pending.empty() && window) window->PostMessage(kMsgShowMessageBox);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -67,7 +69,10 @@ void SetPanel(UiState& ui, std::unique_ptr<Dialog> panel) {
 }
 
 void ShowMessageBox(UiState& ui, const char* text, const char* caption, int buttons, ChangeHandler onResult) {
-  if (std::this_thread::get_id() != ui.uiThread) {
+  // Off the user-interface thread, or before there is a font and a frame to lay the box
+  // out with, the box waits until the UI thread can show it.
+  const bool attached = ui.context.font && ui.context.frame;
+  if (std::this_thread::get_id() != ui.uiThread || !attached) {
     {
       std::lock_guard<std::mutex> lock(ui.pendingMutex);
       UiState::PendingMessageBox box;

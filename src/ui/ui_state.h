@@ -71,13 +71,14 @@ struct UiState {
 };
 
 // Points the drawing context at the frame, the font and the window (the skin is the
-// state's own).
+// state's own); message boxes asked for before are then shown through the queue.
 void AttachUi(UiState& ui, FrameBuffer& frame, const Font& font, platform::Host* window);
 
 // Shows a message box over everything at the next paint, replacing any modal dialog
 // (whose onResult is not called). buttons: 0 "OK", 1 "OK"/"Cancel", 2 "Yes"/"No".
-// Callable from any thread: off the user-interface thread the request travels through
-// the window's message queue (kMsgShowMessageBox). onResult runs on the UI thread.
+// Callable from any thread: off the user-interface thread (or before AttachUi) the
+// request travels through the window's message queue (kMsgShowMessageBox). onResult runs
+// on the UI thread.
 void ShowMessageBox(UiState& ui, const char* text, const char* caption, int buttons, ChangeHandler onResult);
 // Shows the boxes that other threads asked for (the last one stays on top).
 void ShowPendingMessageBoxes(UiState& ui);
