@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "cities/city_database.h"
 #include "gfx/framebuffer.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
+#include "globe/globe.h"
+#include "globe/render.h"
 #include "platform/display.h"
 #include "platform/host.h"
 #include "platform/settings_store.h"
@@ -53,6 +56,9 @@ struct App {
   Settings settings;
   Font font;
   UiState ui;                 // skin, dialogs, panel, keyboard, captured and focused widgets
+  MainWindowState window;     // screen, stylus gesture, command bar, timer countdowns
+  Globe globe;                // view, composed texture, maps, Sun and Moon
+  std::unique_ptr<RenderHelper> renderHelper;  // the sphere's second thread, made at the first paint
   ImageObject commandIcons;   // ("GIF", 125)
   ImageObject markerStrip;    // ("GIF", 128)
   std::unique_ptr<ImageObject> moonImage;

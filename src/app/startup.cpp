@@ -6,6 +6,9 @@
 #include "app/app.h"
 #include "cities/saved_cities.h"
 #include "gfx/draw.h"
+#include "globe/overlay.h"
+#include "globe/texture.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
@@ -82,7 +85,11 @@ int StartUp(App& app) {
   // 4. Settings.
   app.settingsStore = std::make_unique<platform::SettingsStore>(app.paths.settingsFile);
   // `Show all countries` takes effect once the city database is open (step 10).
-  LoadSettings(app.settings, *app.settingsStore, SettingsHooks{});
+  SettingsHooks hooks;
+  hooks.setCommandChecked = [&app](int command, bool checked) {
+    SetCommandChecked(app.window.commandBar, static_cast<uint32_t>(command), checked);
+  };
+  LoadSettings(app.settings, *app.settingsStore, hooks);
 
   // 5. The compass picture's file name.
   app.compassFileName = "compass.gif";
@@ -92,8 +99,12 @@ int StartUp(App& app) {
   AttachUi(app.ui, app.frame, app.font, app.host.get());
   if (!LoadStartupSkin(app.ui, app.paths.dataDir, app.settings.skinFile)) return fail(kStatusOutOfMemory);
 
-  // 7. The command-bar icon strip (125) and the marker strip (128) load here with the
-  //    command bar and the globe overlays.
+  // 7. The command-bar icon strip (125) and the marker strip (128).
+  app.commandIcons = MakeResourceImage(kCommandIconsResource);
+  app.markerStrip = MakeResourceImage(kMarkerStripResource);
+  if (!Load(app.commandIcons, nullptr, kLoadWhole) || !Load(app.markerStrip, nullptr, kLoadWhole)) {
+    return fail(kStatusOutOfMemory);
+  }
 
   // 8. The stored view, brought into range: longitude 0..65536, latitude ±16384.
   if (app.settings.viewLongitude > 65536) app.settings.viewLongitude -= 65536;
@@ -117,10 +128,24 @@ int StartUp(App& app) {
   }
   ShowProgress(app, 30);  // 11.
 
-  // 12. The renderer's column and trigonometric tables are built here with the globe.
+  // 12. The trigonometric tables and the column tables of the stored radius.
+  BuildTrigTables();
+  LoadViewFromSettings(app.globe.view, app.settings);
   ShowProgress(app, 50);  // 13.
 
-  // 14-15. The composed texture and the stored planar height join with the globe.
+  // 14. The composed texture, without a progress display. Map files that cannot be used
+  //     are reported in a message box over the first frame; start-up goes on.
+  {
+    TextureUi ui;
+    ui.showMessage = [&app](const char* text, const char* caption, bool) {
+      ShowMessageBox(app.ui, text, caption, kButtonsOk, nullptr);
+    };
+    const int status = RebuildTexture(
+        app.globe, MakeTextureSource(app.settings, app.paths.dataDir, platform::GetSystemTime()), ui, false);
+    if (status != kTextureOk) return fail(status);
+  }
+  // 15. The stored flat-map height, keeping the stored scroll offsets.
+  ApplyStoredPlanarHeight(app.globe.view, app.settings.planarHeight);
   ShowProgress(app, 100);  // 16.
 
   // 17. The first paint renders the scene.
@@ -153,8 +178,9 @@ void ShutDown(App& app) {
       !SaveDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities)) {
     std::fprintf(stderr, "orrelux: could not write %s\n", (app.paths.userDataDir / "cities.sav").c_str());
   }
-  // 4. Settings.
+  // 4. Settings, with the view as the user left it.
   if (app.settingsStore) {
+    SaveViewToSettings(app.globe.view, app.settings);
     SaveSettings(app.settings, *app.settingsStore);
     if (!app.settingsStore->Commit()) {
       std::fprintf(stderr, "orrelux: could not write the settings file %s\n",
@@ -170,10 +196,15 @@ void ShutDown(App& app) {
 void ReleaseAll(App& app) {
   app.frame.pixels.reset();
   app.frame.width = app.frame.height = 0;
+  app.globe.texture.pixels.reset();
+  app.globe.texture.width = app.globe.texture.height = 0;
+  app.renderHelper.reset();
   app.moonImage.reset();
   app.compassImage.reset();
   Destroy(app.commandIcons);
   Destroy(app.markerStrip);
+  SetPanel(app.ui, nullptr);
+  SetModalDialog(app.ui, nullptr);
   app.selectedCities.clear();
   app.displayedCountries.clear();
   CloseCityDatabase(app.cities);
