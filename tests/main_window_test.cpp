@@ -367,5 +367,45 @@ TEST_F(MainWindow, HelpOpensTheGuideAndRestsTheDisplayUntilTheFocusReturns) {
   EXPECT_NE(app_.ui.activeModalDialog, nullptr);
 }
 
+// The icon strip holds, for every button, a picture inside the button's own columns in
+// both rows (the checked one different).
+TEST(CommandIcons, EveryButtonHasItsIconInItsOwnColumns) {
+  ImageObject strip = MakeResourceImage(kCommandIconsResource);
+  ASSERT_EQ(Load(strip, nullptr, kLoadWhole), 1);
+  ASSERT_EQ(strip.width, 139);
+  ASSERT_EQ(strip.height, 2 * kCommandIconHeight);
+  const CommandBar bar;
+  std::vector<bool> owned(strip.width, false);
+  for (const CommandButton& b : bar.buttons) {
+    int inkNormal = 0, inkChecked = 0, differ = 0;
+    for (int y = 0; y < kCommandIconHeight; ++y) {
+      for (int x = b.iconX; x < b.iconX + b.iconWidth; ++x) {
+        const Color565 n = strip.pixels16()[y * strip.width + x];
+        const Color565 c = strip.pixels16()[(y + kCommandIconHeight) * strip.width + x];
+        inkNormal += n != kColorKey;
+        inkChecked += c != kColorKey;
+        differ += n != c;
+      }
+    }
+    EXPECT_GT(inkNormal, 10) << b.tooltip;
+    EXPECT_GT(inkChecked, 10) << b.tooltip;
+    EXPECT_GT(differ, 0) << b.tooltip;
+    for (int x = b.iconX; x < b.iconX + b.iconWidth; ++x) owned[x] = true;
+  }
+  for (int x = 0; x < strip.width; ++x) {
+    if (owned[x]) continue;
+    for (int y = 0; y < strip.height; ++y) EXPECT_EQ(strip.pixels16()[y * strip.width + x], kColorKey) << x << "," << y;
+  }
+}
+
+TEST(CommandIcons, TheGeneratorReproducesTheCommittedStrip) {
+  const std::string tool = std::string(ORRELUX_BINARY_DIR) + "/tools/cmdicongen/cmdicongen";
+  if (!fs::exists(tool)) GTEST_SKIP() << "cmdicongen is not built";
+  testing::TempDir out;
+  ASSERT_EQ(std::system((tool + " --out " + out.path().string() + " >/dev/null").c_str()), 0);
+  EXPECT_EQ(testing::ReadTextFile(out.path() / "gif_125_command_icons.gif"),
+            testing::ReadTextFile(fs::path(ORRELUX_SOURCE_DIR) / "res" / "gif_125_command_icons.gif"));
+}
+
 }  // namespace
 }  // namespace orx

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# A user's session in the real SDL window on a virtual X display: switch to the flat
+# map with its command-bar button, drag the map, close through the exit confirmation
+# ("Exit"), and find the new view in the settings file.
+set -euo pipefail
+exe=$1
+data=$2
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+display=:$((90 + RANDOM % 800))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Scale 2: frame pixel (x, y) is window pixel (2x, 2y).
+"$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
+app_pid=$!
+xdotool search --sync --onlyvisible --name '^Orrelux$' >/dev/null &
+search=$!
+for _ in $(seq 100); do kill -0 "$search" 2>/dev/null || break; sleep 0.1; done
+kill "$search" 2>/dev/null && fail "no window appeared: $(cat "$work/app.log")"
+wid=$(xdotool search --onlyvisible --name '^Orrelux$' | head -1)
+sleep 0.5
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
+
+# "Spherical/Planar View" is the 7th button (frame x 87..103 in the bottom 21 rows).
+click 190 620
+# Drag the map 100 frame pixels to the left: it scrolls 100 columns east.
+xdotool mousemove --window "$wid" 300 300 mousedown 1
+for x in 280 240 200 160 120 100; do xdotool mousemove --window "$wid" "$x" 300; sleep 0.05; done
+xdotool mouseup 1
+sleep 0.3
+# "Close..." (frame x 214..230), then "Exit" in the centred confirmation.
+click 444 620
+click 100 338
+
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "still running after Exit"
+wait "$app_pid" && rc=0 || rc=$?
+app_pid=""
+[ "$rc" -eq 0 ] || fail "exit code $rc: $(cat "$work/app.log")"
+
+ini=$XDG_CONFIG_HOME/orrelux/settings.ini
+[ -f "$ini" ] || fail "no settings file"
+flags=$(sed -n 's/^Flags = dword:\(0x[0-9A-Fa-f]*\)$/\1/p' "$ini")
+[ -n "$flags" ] || fail "no Flags in $(cat "$ini")"
+(( (flags & 4) != 0 )) || fail "the flat map is not stored (Flags $flags)"
+grep -q '^Last Flat Mode XY = dword:0x00000064$' "$ini" || fail "the dragged view is not stored: $(grep 'Last Flat' "$ini")"
+echo "main window test passed"
