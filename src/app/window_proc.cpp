@@ -219,7 +219,8 @@ void OnKeyDown(App& app, uint32_t key) {
 }
 
 // The help file opens in the desktop's viewer; the display rests meanwhile and resumes
-// when the window gets the focus back.
+// when the window gets the focus back, or at the next stylus or key input in the window
+// (a viewer that opens without taking the focus gives no focus change to wait for).
 void OnHelp(App& app) {
   const std::filesystem::path file = app.paths.dataDir / kHelpFile;
   std::error_code ec;
@@ -373,11 +374,13 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
       OnHelp(app);
       return 1;
     case kMsgKeyDown:
+      if (!app.suspended) host.display().Resume();
       OnKeyDown(app, static_cast<uint32_t>(m.wParam));
       return 0;
     case kMsgLButtonDown:
     case kMsgLButtonDblClk: {
       const Point p = PointOf(m);
+      if (!app.suspended) host.display().Resume();
       w.stylusCaptured = true;
       if (RouteStylusDown(app, p)) {
         host.Invalidate();
