@@ -25,8 +25,7 @@ bool CommandChecked(const CommandBar& bar, uint32_t command) {
   return false;
 }
 
-int CommandBarHitTest(const CommandBar& bar, Point p, int width, int height) {
-  (void)width;
+int CommandBarHitTest(const CommandBar& bar, Point p, int height) {
   if (p.y < height - kCommandBarHeight || p.y >= height) return -1;
   for (int i = 0; i < kCommandButtonCount; ++i) {
     const int left = bar.buttons[i].screenX + bar.offset;
@@ -35,8 +34,8 @@ int CommandBarHitTest(const CommandBar& bar, Point p, int width, int height) {
   return -1;
 }
 
-bool CommandBarStylusDown(CommandBar& bar, Point p, int width, int height, uint32_t now) {
-  const int hit = CommandBarHitTest(bar, p, width, height);
+bool CommandBarStylusDown(CommandBar& bar, Point p, int height, uint32_t now) {
+  const int hit = CommandBarHitTest(bar, p, height);
   if (hit < 0) return false;
   bar.pressed = true;
   bar.hotButton = hit;
@@ -45,13 +44,13 @@ bool CommandBarStylusDown(CommandBar& bar, Point p, int width, int height, uint3
   return true;
 }
 
-bool CommandBarStylusMove(CommandBar& bar, Point p, int width, int height) {
+bool CommandBarStylusMove(CommandBar& bar, Point p, int height) {
   if (!bar.pressed) return false;
   if (bar.hotButton == kNoHotButton) {
     bar.pressed = false;
     return true;
   }
-  bar.overHot = CommandBarHitTest(bar, p, width, height) == bar.hotButton;
+  bar.overHot = CommandBarHitTest(bar, p, height) == bar.hotButton;
   return true;
 }
 

@@ -86,15 +86,15 @@ int CommandSlotWidth(int index);
 void SetCommandChecked(CommandBar& bar, uint32_t command, bool checked);
 bool CommandChecked(const CommandBar& bar, uint32_t command);
 
-// The button under p on a screen of `width` x `height`, with the bar's offset; -1 = none.
-int CommandBarHitTest(const CommandBar& bar, Point p, int width, int height);
+// The button under p on a screen `height` pixels high, with the bar's offset; -1 = none.
+int CommandBarHitTest(const CommandBar& bar, Point p, int height);
 
 // Stylus events for the bar (after the widget layer). Down on a button starts a press
 // at `now` and is consumed. Move, while pressed, tracks whether the stylus is over the
 // held button and is consumed. Up, while pressed, posts the held button's command to
 // `window` when the stylus ended over it; consumed. All return false otherwise.
-bool CommandBarStylusDown(CommandBar& bar, Point p, int width, int height, uint32_t now);
-bool CommandBarStylusMove(CommandBar& bar, Point p, int width, int height);
+bool CommandBarStylusDown(CommandBar& bar, Point p, int height, uint32_t now);
+bool CommandBarStylusMove(CommandBar& bar, Point p, int height);
 bool CommandBarStylusUp(CommandBar& bar, platform::Host* window);
 // Forgets the press (every stylus-up ends it).
 void EndCommandPress(CommandBar& bar);

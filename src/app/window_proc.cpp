@@ -23,7 +23,6 @@ Point PointOf(const Message& m) { return {platform::PointParamX(m.lParam), platf
 bool IsSet(Point p) { return p.x >= 0 || p.y >= 0; }
 constexpr Point kNoPoint{-1, -1};
 
-int ScreenWidth(const App& app) { return app.frame.width > 0 ? app.frame.width : kViewWidth; }
 int ScreenHeight(const App& app) { return app.frame.height > 0 ? app.frame.height : kViewHeight; }
 
 void RequestRedraw(App& app) { app.globe.view.redrawRequested = true; }
@@ -270,8 +269,7 @@ bool RouteStylusDown(App& app, Point p) {
   const StylusResult r = MainStylusDown(app.ui, p);
   if (r.redrawAll) RequestRedraw(app);
   if (r.handled) return true;
-  return CommandBarStylusDown(app.window.commandBar, p, ScreenWidth(app), ScreenHeight(app),
-                              platform::GetTickCount());
+  return CommandBarStylusDown(app.window.commandBar, p, ScreenHeight(app), platform::GetTickCount());
 }
 
 bool RouteStylusMove(App& app, Point p) {
@@ -280,7 +278,7 @@ bool RouteStylusMove(App& app, Point p) {
     if (r.redrawAll) RequestRedraw(app);
     return true;
   }
-  return CommandBarStylusMove(app.window.commandBar, p, ScreenWidth(app), ScreenHeight(app));
+  return CommandBarStylusMove(app.window.commandBar, p, ScreenHeight(app));
 }
 
 bool RouteStylusUp(App& app, Point p) {
