@@ -59,6 +59,8 @@ struct App {
   MainWindowState window;     // screen, stylus gesture, command bar, timer countdowns
   Globe globe;                // view, composed texture, maps, Sun and Moon
   std::unique_ptr<RenderHelper> renderHelper;  // the sphere's second thread, made at the first paint
+  SceneLayers sceneLayers;    // what other subsystems draw over the globe, set up at start-up
+  PlaceDrawHooks placeHooks;  // how places get their country names, pictures and labels
   ImageObject commandIcons;   // ("GIF", 125)
   ImageObject markerStrip;    // ("GIF", 128)
   std::unique_ptr<ImageObject> moonImage;

@@ -309,6 +309,8 @@ void RenderFrame(App& app) {
   if (!app.renderHelper) app.renderHelper = std::make_unique<RenderHelper>();
   Scene scene{app.frame, app.globe, app.settings, &app.markerStrip, &app.font};
   scene.helper = app.renderHelper.get();
+  scene.layers = &app.sceneLayers;
+  scene.placeHooks = &app.placeHooks;
   const bool stylusOnGlobe = IsSet(w.currentPoint);
   scene.stylus.edgeScroll = stylusOnGlobe && !app.settings.panRotate && !w.compassDragging && !w.zoomSelection;
   scene.stylus.x = w.currentPoint.x;
