@@ -2,11 +2,14 @@
 // closing messages, the orderly exit that saves the settings, suspend and show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/entry.h"
+#include "cities/city_lists.h"
 #include "platform/messages.h"
 #include "platform/settings_store.h"
 
@@ -159,6 +162,48 @@ TEST_F(AppLifeCycle, ADamagedCityDatabaseIsReportedAndTheProgramRunsWithoutCitie
   };
   EXPECT_EQ(RunOrrelux(cmd, env), 0);
   EXPECT_TRUE(messages_.empty());
+}
+
+// The user's cities persist in cities.sav and are drawn over the globe while `Show
+// Selected Cities` is on.
+TEST_F(AppLifeCycle, SelectedCitiesAreSavedAndDrawnOnTheGlobe) {
+  for (const char* item : {"cities.bin", "maps"})
+    fs::create_symlink(fs::path(ORRELUX_SOURCE_DIR) / "data" / item, paths_.dataDir / item);
+  constexpr Color565 kMarked = 0x07FF;  // a colour nothing else on this view uses
+  auto countMarked = [](App& app) {
+    app.globe.view.redrawRequested = true;
+    app.host->SendMessage(platform::kMsgPaint);
+    int n = 0;
+    for (int i = 0; i < app.frame.width * app.frame.height; ++i) n += app.frame.data()[i] == kMarked;
+    return n;
+  };
+  CommandLine cmd;
+  EntryEnvironment env = Env(Screen);
+  env.onRunning = [&](App& app) {
+    app.host->PostMessage(platform::kMsgClose);  // also when an assertion below fails
+    ASSERT_TRUE(app.cities.isOpen());
+    std::vector<const char*> names;
+    ASSERT_TRUE(ListCitiesOfPopulationClass(app.cities, 0xC00A, 0xCFFF, 20000, names));
+    auto london = std::find_if(names.begin(), names.end(), [](const char* n) { return std::strcmp(n, "London") == 0; });
+    ASSERT_NE(london, names.end());
+    auto place = std::make_unique<Place>();
+    ASSERT_TRUE(PlaceOfListItem(app.cities, *london, *place));
+    app.selectedCities.push_back(std::move(place));
+    app.settings.showSelectedCities = true;
+    app.settings.displayedCityColor = kMarked;
+  };
+  ASSERT_EQ(RunOrrelux(cmd, env), 0);
+  ASSERT_TRUE(fs::exists(paths_.userDataDir / "cities.sav"));
+
+  env.onRunning = [&](App& app) {
+    app.host->PostMessage(platform::kMsgClose);
+    ASSERT_EQ(app.selectedCities.size(), 1u);
+    EXPECT_STREQ(app.selectedCities[0]->name, "London");
+    EXPECT_GT(countMarked(app), 10);  // London's marker and label on the globe
+    app.settings.showSelectedCities = false;
+    EXPECT_EQ(countMarked(app), 0);
+  };
+  EXPECT_EQ(RunOrrelux(cmd, env), 0);
 }
 
 TEST(CommandLineTest, ParsesOptionsAndRejectsMistakes) {

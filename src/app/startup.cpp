@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/city_layers.h"
 #include "cities/saved_cities.h"
 #include "gfx/draw.h"
 #include "globe/overlay.h"
@@ -121,6 +122,8 @@ int StartUp(App& app) {
     if (r.ok()) {
       LoadDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities);
       if (app.settings.showAllCountries) AllCountriesAsPlaces(app.cities, app.displayedCountries);
+      app.placeHooks = CityPlaceHooks(app);
+      SetCityLayers(app, app.sceneLayers);
     } else if (r.status == CityDatabaseStatus::kDamaged) {
       std::fprintf(stderr, "orrelux: %s\n", r.message.c_str());
       app.startupNotices.push_back(r.message);
