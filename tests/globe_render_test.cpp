@@ -1,3 +1,4 @@
+#include <algorithm>
 // The rasterizer and the overlays: the sphere samples the texel its projection names,
 // the flat map copies and filters as it should, grid lines and circles sit where the
 // projections put them in both views, arcs take the short way across the flat map's
@@ -470,6 +471,16 @@ TEST(RenderCommand, WritesTheFrameAndLeavesTheSettingsAlone) {
   ASSERT_EQ(run({"--render", png, "--data-dir", data, "--planar", "--map-height", "200", "--grid"}), 0);
   ASSERT_TRUE(platform::ReadPng(png, w, h, rgb));
   EXPECT_EQ(rgb[10 * 240 + 10], 0x0000FFu);  // the band above a 200-row map
+
+  // `Show all countries` puts every country's name on the picture, in its colour.
+  {
+    std::ofstream out(settings);
+    out << "[General]\nFlags = dword:0xA5C3EE4A\n[Colors]\nDisplayed Country Color = dword:0x07FF\n"
+           "Displayed City Color = dword:0x07FF\n";
+  }
+  ASSERT_EQ(run({"--render", png, "--data-dir", data, "--view", "50,10", "--no-spots"}), 0);
+  ASSERT_TRUE(platform::ReadPng(png, w, h, rgb));
+  EXPECT_GT(std::count(rgb.begin(), rgb.end(), 0x00FFFFu), 100);
 
   EXPECT_EQ(run({"--render", png, "--radius", "abc"}), 2);
   EXPECT_EQ(run({"--render", png, "--twilight", "dusk"}), 2);

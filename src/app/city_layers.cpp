@@ -1,25 +1,23 @@
 #include "app/city_layers.h"
 
-#include "app/app.h"
-
 namespace orx {
 
-PlaceDrawHooks CityPlaceHooks(const App& app) {
+PlaceDrawHooks CityPlaceHooks(const CityDatabase& cities) {
   PlaceDrawHooks hooks;
-  hooks.countryName = [&app](int country) -> const char* {
-    return app.cities.isOpen() ? CountryName(app.cities, country) : nullptr;
+  hooks.countryName = [&cities](int country) -> const char* {
+    return cities.isOpen() ? CountryName(cities, country) : nullptr;
   };
   return hooks;
 }
 
-void SetCityLayers(const App& app, SceneLayers& layers) {
-  layers.selectedCities = [&app](const OverlayContext& o) {
-    if (!app.settings.showSelectedCities) return;
-    for (const auto& place : app.selectedCities) DrawPlace(o, *place, app.settings.displayedCityColor);
+void SetCityLayers(const CityLayerSources& s, SceneLayers& layers) {
+  layers.selectedCities = [s](const OverlayContext& o) {
+    if (!s.settings.showSelectedCities) return;
+    for (const auto& place : s.selectedCities) DrawPlace(o, *place, s.settings.displayedCityColor);
   };
-  layers.displayedCities = [&app](const OverlayContext& o) {
-    if (!app.settings.showAllCountries) return;
-    for (const auto& place : app.displayedCountries) DrawPlace(o, *place, app.settings.displayedCountryColor);
+  layers.displayedCities = [s](const OverlayContext& o) {
+    if (!s.settings.showAllCountries) return;
+    for (const auto& place : s.displayedCountries) DrawPlace(o, *place, s.settings.displayedCountryColor);
   };
 }
 

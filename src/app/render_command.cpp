@@ -1,5 +1,9 @@
 #include "app/render_command.h"
 
+#include "app/city_layers.h"
+#include "cities/saved_cities.h"
+#include "gfx/font.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -239,7 +243,23 @@ int RunRenderCommand(int argc, char** argv, const std::optional<std::filesystem:
   frame.width = kViewWidth;
   frame.height = kViewHeight;
   frame.pixels.reset(new Color565[static_cast<size_t>(kViewWidth) * kViewHeight]());
+  // The user's cities and the displayed countries, with their labels.
+  Font font;
+  CityDatabase cities;
+  PlaceList selectedCities;
+  PlaceList displayedCountries;
+  SceneLayers layers;
+  PlaceDrawHooks placeHooks;
+  if (OpenCityDatabase(cities, *dataDir / "cities.bin").ok()) {
+    LoadDisplayedCities(cities, platform::UserDataDir() / "cities.sav", selectedCities);
+    if (settings.showAllCountries) AllCountriesAsPlaces(cities, displayedCountries);
+    placeHooks = CityPlaceHooks(cities);
+    SetCityLayers({settings, cities, selectedCities, displayedCountries}, layers);
+  }
   Scene scene{frame, globe, settings, &markers};
+  if (LoadFont(font, settings.font)) scene.font = &font;
+  scene.layers = &layers;
+  scene.placeHooks = &placeHooks;
   globe.view.redrawRequested = true;
   RenderScene(scene);
 

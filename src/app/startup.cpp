@@ -122,8 +122,8 @@ int StartUp(App& app) {
     if (r.ok()) {
       LoadDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities);
       if (app.settings.showAllCountries) AllCountriesAsPlaces(app.cities, app.displayedCountries);
-      app.placeHooks = CityPlaceHooks(app);
-      SetCityLayers(app, app.sceneLayers);
+      app.placeHooks = CityPlaceHooks(app.cities);
+      SetCityLayers({app.settings, app.cities, app.selectedCities, app.displayedCountries}, app.sceneLayers);
     } else if (r.status == CityDatabaseStatus::kDamaged) {
       std::fprintf(stderr, "orrelux: %s\n", r.message.c_str());
       app.startupNotices.push_back(r.message);
