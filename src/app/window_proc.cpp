@@ -2,7 +2,7 @@
 // to the widget layer, then the command bar, then the globe gestures; keys to the
 // focused widget or the zoom; the 50 ms timer drives the periodic work; a paint draws
 // the scene, the command bar and the widgets and presents the frame.
-#include <cstdio>
+#include <string>
 
 #include "app/app.h"
 #include "gfx/draw.h"
