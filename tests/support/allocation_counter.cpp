@@ -9,14 +9,31 @@ thread_local int counters = 0;
 }  // namespace
 
 // The test program's own global allocation functions: malloc underneath, counted while
-// a counter lives on the thread. The array and no-throw forms come through these.
-void* operator new(std::size_t size) {
+// a counter lives on the thread. Every plain form is replaced, so that no allocation
+// made by one allocator is freed by another (the sanitizers check that pairing).
+namespace {
+void* Allocate(std::size_t size) {
   if (counters > 0) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace orx::test {
 
