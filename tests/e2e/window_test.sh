@@ -36,14 +36,17 @@ before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
 "$exe" --data-dir "$work/missing" >"$work/fail.log" 2>&1 &
 fail_pid=$!
 box=""
+# The box is the new window that is not the (already closed) main window.
 for _ in $(seq 100); do
-  box=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -1)
+  for w in $(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort)); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Orrelux" ] || { box=$w; break; }
+  done
   [ -n "$box" ] && break
   sleep 0.1
 done
 [ -n "$box" ] || fail "no message box for the closing message"
 sleep 0.3
-xdotool key --window "$box" Return
+xdotool key --window "$box" Return 2>/dev/null || true
 for _ in $(seq 50); do kill -0 "$fail_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$fail_pid" 2>/dev/null && { kill -9 "$fail_pid"; fail "the message box did not close"; }
 wait "$fail_pid" && fail "a start without data ended with 0"
