@@ -33,7 +33,7 @@
 namespace orx {
 namespace {
 
-using tools::GifSpec;
+using tools::GifPicture;
 using tools::Rgb;
 using Bytes = std::vector<uint8_t>;
 
@@ -52,7 +52,7 @@ std::vector<uint8_t> Indices(int w, int h, int colours, bool noisy, std::mt19937
   return v;
 }
 
-uint32_t Expected32(const GifSpec& s, size_t i) {
+uint32_t Expected32(const GifPicture& s, size_t i) {
   const uint8_t idx = s.indices[i];
   if (idx >= s.palette.size()) return 0;
   const Rgb& c = s.palette[idx];
@@ -68,8 +68,8 @@ GifError DecodeWhole(const Bytes& gif, int bpp, Bytes& out) {
   return d.DecodeImage(out.data(), bpp, size_t(d.info().width) * bpp);
 }
 
-// Checks the 2-, 3- and 4-byte outputs of `spec` against its own indices and palette.
-void ExpectDecodesTo(const GifSpec& s) {
+// Checks the 2-, 3- and 4-byte outputs of `pic` against its own indices and palette.
+void ExpectDecodesTo(const GifPicture& s) {
   const Bytes gif = tools::EncodeGif(s);
   for (int bpp : {2, 3, 4}) {
     Bytes out;
@@ -138,10 +138,10 @@ Bytes Giftopnm(const Bytes& gif) {
 }
 
 // A corpus of encoder settings covering the format's variations.
-std::vector<GifSpec> Corpus() {
+std::vector<GifPicture> Corpus() {
   std::mt19937 rng(1234);
-  std::vector<GifSpec> corpus;
-  GifSpec one;  // 1 x 1 GIF87a with a two-colour global table
+  std::vector<GifPicture> corpus;
+  GifPicture one;  // 1 x 1 GIF87a with a two-colour global table
   one.width = one.height = 1;
   one.palette = {{10, 20, 30}, {200, 100, 50}};
   one.indices = {1};
@@ -153,7 +153,7 @@ std::vector<GifSpec> Corpus() {
   int k = 0;
   for (int n : colours) {
     for (bool noisy : {false, true}) {
-      GifSpec s;
+      GifPicture s;
       s.width = sizes[k % 6][0];
       s.height = sizes[k % 6][1];
       ++k;
@@ -164,7 +164,7 @@ std::vector<GifSpec> Corpus() {
       corpus.push_back(s);
     }
   }
-  GifSpec local = corpus.back();  // a local table overriding a decoy global one
+  GifPicture local = corpus.back();  // a local table overriding a decoy global one
   local.localTable = true;
   local.decoyGlobal = RandomPalette(256, rng);
   corpus.push_back(local);
@@ -173,7 +173,7 @@ std::vector<GifSpec> Corpus() {
   local.indices = Indices(local.width, local.height, 7, true, rng);
   corpus.push_back(local);
 
-  GifSpec ext;  // extensions before the image descriptor; a comment of two sub-blocks
+  GifPicture ext;  // extensions before the image descriptor; a comment of two sub-blocks
   ext.width = 31;
   ext.height = 9;
   ext.palette = RandomPalette(8, rng);
@@ -182,7 +182,7 @@ std::vector<GifSpec> Corpus() {
   ext.comment = std::string(300, 'c') + std::string(1, '\0') + ",;!";
   corpus.push_back(ext);
 
-  GifSpec full;  // fills the 4096-code table and keeps going with 12-bit codes
+  GifPicture full;  // fills the 4096-code table and keeps going with 12-bit codes
   full.width = 301;
   full.height = 203;
   full.palette = RandomPalette(256, rng);
@@ -193,7 +193,7 @@ std::vector<GifSpec> Corpus() {
   full.interlaced = true;
   corpus.push_back(full);
 
-  GifSpec flat;  // one colour: long strings that run over many rows
+  GifPicture flat;  // one colour: long strings that run over many rows
   flat.width = 997;
   flat.height = 61;
   flat.palette = RandomPalette(2, rng);
@@ -204,7 +204,7 @@ std::vector<GifSpec> Corpus() {
 
 TEST(GifDecoder, DecodesCorpusToItsIndicesAndPalette) {
   int n = 0;
-  for (const GifSpec& s : Corpus()) {
+  for (const GifPicture& s : Corpus()) {
     SCOPED_TRACE("corpus entry " + std::to_string(n++));
     ExpectDecodesTo(s);
   }
@@ -212,7 +212,7 @@ TEST(GifDecoder, DecodesCorpusToItsIndicesAndPalette) {
 
 TEST(GifDecoder, MatchesIndependentDecoders) {
   int n = 0, netpbmCompared = 0;
-  for (const GifSpec& s : Corpus()) {
+  for (const GifPicture& s : Corpus()) {
     SCOPED_TRACE("corpus entry " + std::to_string(n++));
     const Bytes gif = tools::EncodeGif(s);
     // stb_image refuses codes that go on after the table is full without a clear code.
@@ -230,7 +230,7 @@ TEST(GifDecoder, MatchesIndependentDecoders) {
 TEST(GifDecoder, InterlacedAndProgressiveGiveTheSamePicture) {
   std::mt19937 rng(5);
   for (int h = 1; h <= 17; ++h) {
-    GifSpec s;
+    GifPicture s;
     s.width = 3;
     s.height = h;
     s.palette = RandomPalette(16, rng);
@@ -245,7 +245,7 @@ TEST(GifDecoder, InterlacedAndProgressiveGiveTheSamePicture) {
 
 TEST(GifDecoder, StartAgainDecodesFromTheFirstRow) {
   std::mt19937 rng(8);
-  GifSpec s;
+  GifPicture s;
   s.width = 50;
   s.height = 20;
   s.palette = RandomPalette(64, rng);
@@ -262,7 +262,7 @@ TEST(GifDecoder, StartAgainDecodesFromTheFirstRow) {
 }
 
 TEST(GifDecoder, MagentaBecomesTheColorKeyIn16Bits) {
-  GifSpec s;
+  GifPicture s;
   s.width = 2;
   s.height = 1;
   s.palette = {{255, 0, 255}, {255, 255, 255}};
@@ -337,7 +337,7 @@ TEST(GifDecoder, EndCodeBeforeTheLastPixelLeavesIndexZero) {
 }
 
 TEST(GifDecoder, IndicesPastThePaletteAreBlack) {
-  GifSpec s;
+  GifPicture s;
   s.width = 256;
   s.height = 2;
   s.palette = {{9, 9, 9}, {200, 200, 200}};
@@ -348,7 +348,7 @@ TEST(GifDecoder, IndicesPastThePaletteAreBlack) {
 
 TEST(GifDecoder, TruncationFailsOrGivesTheWholePicture) {
   std::mt19937 rng(77);
-  GifSpec s;
+  GifPicture s;
   s.width = 40;
   s.height = 30;
   s.palette = RandomPalette(32, rng);
@@ -384,7 +384,7 @@ std::string TempGif(const std::string& name, const Bytes& bytes) {
 
 TEST(ImageObject, HeaderOnlyLoadThenWholeLoad) {
   std::mt19937 rng(3);
-  GifSpec s;
+  GifPicture s;
   s.width = 21;
   s.height = 13;
   s.palette = RandomPalette(5, rng);
@@ -419,7 +419,7 @@ TEST(ImageObject, HeaderOnlyLoadThenWholeLoad) {
 
 TEST(ImageObject, RowsFromAFileEqualTheWholeDecode) {
   std::mt19937 rng(11);
-  GifSpec s;
+  GifPicture s;
   s.width = 517;
   s.height = 40;
   s.palette = RandomPalette(256, rng);

@@ -35,13 +35,13 @@ class TextureTest : public ::testing::Test {
 
   // A map of one colour (or of `indices` over `palette`).
   void WriteMap(const std::string& name, int w, int h, tools::Rgb colour, bool interlaced = false) {
-    tools::GifSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.palette = {colour, {0, 0, 0}};
-    spec.indices.assign(static_cast<size_t>(w) * h, 0);
-    spec.interlaced = interlaced;
-    ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / name).string(), spec));
+    tools::GifPicture pic;
+    pic.width = w;
+    pic.height = h;
+    pic.palette = {colour, {0, 0, 0}};
+    pic.indices.assign(static_cast<size_t>(w) * h, 0);
+    pic.interlaced = interlaced;
+    ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / name).string(), pic));
   }
   void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::ofstream out(dir_ / "maps" / name, std::ios::binary);
@@ -228,16 +228,16 @@ TEST_F(TextureTest, OverlayOperationsBrightnessAndProgress) {
 }
 
 TEST_F(TextureTest, InterlacedMapsComposeLikePlainOnes) {
-  tools::GifSpec spec;
-  spec.width = 40;
-  spec.height = 20;
-  for (int i = 0; i < 20; ++i) spec.palette.push_back({static_cast<uint8_t>(i * 12), 100, static_cast<uint8_t>(255 - i * 12)});
-  for (int r = 0; r < 20; ++r) spec.indices.insert(spec.indices.end(), 40, static_cast<uint8_t>(r));
-  ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / "Day.gif").string(), spec));
+  tools::GifPicture pic;
+  pic.width = 40;
+  pic.height = 20;
+  for (int i = 0; i < 20; ++i) pic.palette.push_back({static_cast<uint8_t>(i * 12), 100, static_cast<uint8_t>(255 - i * 12)});
+  for (int r = 0; r < 20; ++r) pic.indices.insert(pic.indices.end(), 40, static_cast<uint8_t>(r));
+  ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / "Day.gif").string(), pic));
   ASSERT_EQ(Rebuild(), 0);
   std::vector<Color565> plain(globe_.texture.pixels.get(), globe_.texture.pixels.get() + 800);
-  spec.interlaced = true;
-  ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / "Day.gif").string(), spec));
+  pic.interlaced = true;
+  ASSERT_TRUE(tools::WriteGif((dir_ / "maps" / "Day.gif").string(), pic));
   ASSERT_EQ(Rebuild(), 0);
   EXPECT_EQ(std::vector<Color565>(globe_.texture.pixels.get(), globe_.texture.pixels.get() + 800), plain);
 }
@@ -262,7 +262,7 @@ TEST_F(TextureTest, UnusableMapsAreReportedAndThePreviousOnesKept) {
   // Wrong proportions, not a GIF, an overlay of another size, a missing file, a cut file.
   WriteMap("Wide.gif", 1000, 501, {255, 0, 0});
   WriteMap("Small.gif", 32, 16, {255, 0, 0});
-  tools::GifSpec big;
+  tools::GifPicture big;
   big.width = 256;
   big.height = 128;
   big.palette = {{255, 0, 0}, {0, 0, 255}};

@@ -39,13 +39,13 @@ struct SkinDir {
   ~SkinDir() { fs::remove_all(root); }
   // A skin of w x h pixels in one colour, with its panel pixel in `panel`.
   void WriteFlat(const std::string& name, int w, int h, tools::Rgb panel) {
-    tools::GifSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.palette = {{0x80, 0x80, 0x80}, panel};
-    spec.indices.assign(static_cast<size_t>(w) * h, 0);
-    spec.indices[static_cast<size_t>(skin_pixel::kPanel.y) * w + skin_pixel::kPanel.x] = 1;
-    ASSERT_TRUE(tools::WriteGif((root / "skins" / name).string(), spec));
+    tools::GifPicture pic;
+    pic.width = w;
+    pic.height = h;
+    pic.palette = {{0x80, 0x80, 0x80}, panel};
+    pic.indices.assign(static_cast<size_t>(w) * h, 0);
+    pic.indices[static_cast<size_t>(skin_pixel::kPanel.y) * w + skin_pixel::kPanel.x] = 1;
+    ASSERT_TRUE(tools::WriteGif((root / "skins" / name).string(), pic));
   }
 };
 

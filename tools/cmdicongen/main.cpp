@@ -241,20 +241,20 @@ class Strip {
   void Set(int x, int y, Rgb c) {
     if (x >= 0 && y >= 0 && x < kWidth && y < kHeight) pixels_[static_cast<size_t>(y) * kWidth + x] = c;
   }
-  GifSpec ToGif() const {
-    GifSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
+  GifPicture ToGif() const {
+    GifPicture pic;
+    pic.width = kWidth;
+    pic.height = kHeight;
     std::map<Rgb, uint8_t> index;
-    spec.palette.push_back(kKey);
+    pic.palette.push_back(kKey);
     index[kKey] = 0;
     for (const Rgb& c : pixels_) {
       if (index.count(c)) continue;
-      index[c] = static_cast<uint8_t>(spec.palette.size());
-      spec.palette.push_back(c);
+      index[c] = static_cast<uint8_t>(pic.palette.size());
+      pic.palette.push_back(c);
     }
-    for (const Rgb& c : pixels_) spec.indices.push_back(index[c]);
-    return spec;
+    for (const Rgb& c : pixels_) pic.indices.push_back(index[c]);
+    return pic;
   }
 
  private:

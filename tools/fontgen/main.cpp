@@ -255,7 +255,7 @@ std::vector<uint8_t> TableBytes(const RenderedFont& f) {
 }
 
 std::vector<uint8_t> StripGif(const RenderedFont& f) {
-  GifSpec gif;
+  GifPicture gif;
   gif.width = f.width;
   gif.height = f.height;
   gif.palette = {Rgb{255, 0, 255}, Rgb{255, 255, 255}};

@@ -112,7 +112,7 @@ void EncodeLzw(std::vector<uint8_t>& out, const std::vector<uint8_t>& data, int 
   writer.Finish();
 }
 
-std::vector<uint8_t> InterlaceOrder(const GifSpec& s) {
+std::vector<uint8_t> InterlaceOrder(const GifPicture& s) {
   std::vector<uint8_t> outRows;
   outRows.reserve(s.indices.size());
   static const int kStart[4] = {0, 4, 2, 1};
@@ -128,7 +128,7 @@ std::vector<uint8_t> InterlaceOrder(const GifSpec& s) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeGif(const GifSpec& s) {
+std::vector<uint8_t> EncodeGif(const GifPicture& s) {
   std::vector<uint8_t> out;
   const char* sig = s.gif87a ? "GIF87a" : "GIF89a";
   for (int i = 0; i < 6; ++i) out.push_back(static_cast<uint8_t>(sig[i]));
@@ -172,8 +172,8 @@ std::vector<uint8_t> EncodeGif(const GifSpec& s) {
   return out;
 }
 
-bool WriteGif(const std::string& path, const GifSpec& spec) {
-  const std::vector<uint8_t> bytes = EncodeGif(spec);
+bool WriteGif(const std::string& path, const GifPicture& pic) {
+  const std::vector<uint8_t> bytes = EncodeGif(pic);
   const std::string tmp = path + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;

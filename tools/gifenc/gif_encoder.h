@@ -11,7 +11,7 @@ namespace orx::tools {
 
 using Rgb = std::array<uint8_t, 3>;
 
-struct GifSpec {
+struct GifPicture {
   int width = 0;
   int height = 0;
   std::vector<Rgb> palette;       // 1..256 colours, padded to a power of two
@@ -27,10 +27,10 @@ struct GifSpec {
   int minCodeSize = 0;            // 0 = derived from the palette size (at least 2)
 };
 
-// The GIF file for `spec`.
-std::vector<uint8_t> EncodeGif(const GifSpec& spec);
+// The GIF file for `pic`.
+std::vector<uint8_t> EncodeGif(const GifPicture& pic);
 
 // Writes the file; false on failure.
-bool WriteGif(const std::string& path, const GifSpec& spec);
+bool WriteGif(const std::string& path, const GifPicture& pic);
 
 }  // namespace orx::tools

@@ -187,13 +187,13 @@ void OutlineKeys(FrameBuffer& f, std::span<const KeyboardKey> keys, const std::v
 }
 
 std::vector<uint8_t> Encode(const FrameBuffer& f) {
-  GifSpec spec;
-  spec.width = f.width;
-  spec.height = f.height;
-  spec.palette = {Rgb{0xFF, 0x00, 0xFF}, Rgb{0xFF, 0xFF, 0xFF}};
-  spec.indices.reserve(static_cast<size_t>(f.width) * f.height);
-  for (int i = 0; i < f.width * f.height; ++i) spec.indices.push_back(f.data()[i] == kColorKey ? 0 : 1);
-  return EncodeGif(spec);
+  GifPicture pic;
+  pic.width = f.width;
+  pic.height = f.height;
+  pic.palette = {Rgb{0xFF, 0x00, 0xFF}, Rgb{0xFF, 0xFF, 0xFF}};
+  pic.indices.reserve(static_cast<size_t>(f.width) * f.height);
+  for (int i = 0; i < f.width * f.height; ++i) pic.indices.push_back(f.data()[i] == kColorKey ? 0 : 1);
+  return EncodeGif(pic);
 }
 
 // Draws a layout; false (with a message) when a label cannot be placed.

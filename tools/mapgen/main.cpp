@@ -67,22 +67,22 @@ bool MakeMap(const MapJob& job, const std::string& inDir, const std::string& out
   }
   PaletteMapper mapper(BuildPalette(histogram, 256));
 
-  GifSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.palette = mapper.Palette();
-  spec.indices.resize(static_cast<size_t>(width) * height);
+  GifPicture pic;
+  pic.width = width;
+  pic.height = height;
+  pic.palette = mapper.Palette();
+  pic.indices.resize(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     resampler.Row(y, row.data());
     ApplyBlackLevel(row.data(), static_cast<size_t>(width), job.blackLevel);
-    uint8_t* out = spec.indices.data() + static_cast<size_t>(y) * width;
+    uint8_t* out = pic.indices.data() + static_cast<size_t>(y) * width;
     for (int x = 0; x < width; ++x) out[x] = mapper.Index(row[x * 3], row[x * 3 + 1], row[x * 3 + 2]);
   }
-  if (!WriteGif(outPath, spec)) {
+  if (!WriteGif(outPath, pic)) {
     std::fprintf(stderr, "mapgen: cannot write %s\n", outPath.c_str());
     return false;
   }
-  std::printf("%s: %d x %d, %zu colours\n", outPath.c_str(), width, height, spec.palette.size());
+  std::printf("%s: %d x %d, %zu colours\n", outPath.c_str(), width, height, pic.palette.size());
   return true;
 }
 

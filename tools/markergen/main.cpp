@@ -59,20 +59,20 @@ class Canvas {
       }
     }
   }
-  GifSpec ToGif() const {
-    GifSpec spec;
-    spec.width = w_;
-    spec.height = h_;
+  GifPicture ToGif() const {
+    GifPicture pic;
+    pic.width = w_;
+    pic.height = h_;
     std::map<Rgb, uint8_t> index;
-    spec.palette.push_back(kKey);
+    pic.palette.push_back(kKey);
     index[kKey] = 0;
     for (const Rgb& c : pixels_) {
       if (index.count(c)) continue;
-      index[c] = static_cast<uint8_t>(spec.palette.size());
-      spec.palette.push_back(c);
+      index[c] = static_cast<uint8_t>(pic.palette.size());
+      pic.palette.push_back(c);
     }
-    for (const Rgb& c : pixels_) spec.indices.push_back(index[c]);
-    return spec;
+    for (const Rgb& c : pixels_) pic.indices.push_back(index[c]);
+    return pic;
   }
   int width() const { return w_; }
   int height() const { return h_; }

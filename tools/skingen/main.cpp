@@ -379,24 +379,24 @@ bool CheckColourPixels(const Canvas& cv, const Theme& t) {
   return ok;
 }
 
-GifSpec ToGif(const Canvas& cv) {
-  GifSpec spec;
-  spec.width = cv.width();
-  spec.height = cv.height();
+GifPicture ToGif(const Canvas& cv) {
+  GifPicture pic;
+  pic.width = cv.width();
+  pic.height = cv.height();
   std::map<Rgb, uint8_t> index;
-  spec.indices.reserve(static_cast<size_t>(cv.width()) * cv.height());
+  pic.indices.reserve(static_cast<size_t>(cv.width()) * cv.height());
   for (int y = 0; y < cv.height(); ++y) {
     for (int x = 0; x < cv.width(); ++x) {
       const Rgb c = cv.Get(x, y);
       auto it = index.find(c);
       if (it == index.end()) {
-        it = index.emplace(c, static_cast<uint8_t>(spec.palette.size())).first;
-        spec.palette.push_back(c);
+        it = index.emplace(c, static_cast<uint8_t>(pic.palette.size())).first;
+        pic.palette.push_back(c);
       }
-      spec.indices.push_back(it->second);
+      pic.indices.push_back(it->second);
     }
   }
-  return spec;
+  return pic;
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
@@ -427,18 +427,18 @@ int main(int argc, char** argv) {
     Canvas cv(orx::kSkinMinWidth, orx::kSkinMinHeight, theme->panel);
     DrawSkin(cv, *theme);
     if (!CheckColourPixels(cv, *theme)) return 1;
-    const GifSpec spec = ToGif(cv);
-    if (spec.palette.size() > 256) {
+    const GifPicture pic = ToGif(cv);
+    if (pic.palette.size() > 256) {
       std::fprintf(stderr, "skingen: %s has more than 256 colours\n", theme->fileName);
       return 1;
     }
     const std::string path = dir + "/" + theme->fileName;
     if (check) {
-      if (ReadAll(path) != EncodeGif(spec)) {
+      if (ReadAll(path) != EncodeGif(pic)) {
         std::fprintf(stderr, "skingen: %s differs from what this program draws\n", path.c_str());
         status = 1;
       }
-    } else if (!WriteGif(path, spec)) {
+    } else if (!WriteGif(path, pic)) {
       std::fprintf(stderr, "skingen: cannot write %s\n", path.c_str());
       return 1;
     }

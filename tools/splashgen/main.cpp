@@ -407,12 +407,12 @@ bool WriteSplash(const Maps& maps, FT_Library library, const std::string& fontDi
   ColourHistogram histogram;
   histogram.Add(rgb.data(), rgb.size() / 3);
   PaletteMapper mapper(BuildPalette(histogram, 256));
-  GifSpec spec;
-  spec.width = kSplashWidth;
-  spec.height = kSplashHeight;
-  spec.palette = mapper.Palette();
-  for (size_t i = 0; i < rgb.size(); i += 3) spec.indices.push_back(mapper.Index(rgb[i], rgb[i + 1], rgb[i + 2]));
-  return WriteGif(path, spec);
+  GifPicture pic;
+  pic.width = kSplashWidth;
+  pic.height = kSplashHeight;
+  pic.palette = mapper.Palette();
+  for (size_t i = 0; i < rgb.size(); i += 3) pic.indices.push_back(mapper.Index(rgb[i], rgb[i + 1], rgb[i + 2]));
+  return WriteGif(path, pic);
 }
 
 bool WriteIcon(const Maps& maps, const std::string& path) {
@@ -427,15 +427,15 @@ bool WriteIcon(const Maps& maps, const std::string& path) {
   std::vector<Rgb> palette = BuildPalette(histogram, 255);
   PaletteMapper mapper(palette);
   palette.insert(palette.begin(), kTransparent);
-  GifSpec spec;
-  spec.width = kIconSize;
-  spec.height = kIconSize;
-  spec.palette = palette;
+  GifPicture pic;
+  pic.width = kIconSize;
+  pic.height = kIconSize;
+  pic.palette = palette;
   for (size_t i = 0; i < opaque.size(); ++i) {
-    spec.indices.push_back(opaque[i] ? static_cast<uint8_t>(1 + mapper.Index(rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]))
+    pic.indices.push_back(opaque[i] ? static_cast<uint8_t>(1 + mapper.Index(rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]))
                                      : uint8_t{0});
   }
-  return WriteGif(path, spec);
+  return WriteGif(path, pic);
 }
 
 int Usage() {
