@@ -179,14 +179,16 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
   // 7. The display and input close with the window.
   const int exitCode = app.host ? app.host->exitCode() : 0;
   ReleaseAll(app);
+  // 8. The closing message of a failed start, while the (hidden) window still holds the
+  //    display connection; then the window goes.
+  if (status != kStatusOk) {
+    if (app.host) app.host->window().Hide();
+    env.showClosingMessage(ClosingMessage(status));
+  }
   app.host.reset();
   instance.Release();
   platform::InstallClock(nullptr);
-  // 8. The closing message of a failed start.
-  if (status != kStatusOk) {
-    env.showClosingMessage(ClosingMessage(status));
-    return 1;
-  }
+  if (status != kStatusOk) return 1;
   // 9. The quit message's exit code.
   return exitCode;
 }

@@ -32,7 +32,16 @@ void ShowSystemMessageBox(const std::string& text, const std::string& caption, b
   // Works with or without a window: video is brought up for the box when needed.
   const bool videoWasUp = SDL_WasInit(SDL_INIT_VIDEO) != 0;
   if (!videoWasUp && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(), utf8Text.c_str(), nullptr);
+  // The box's helper process or the display connection can fail transiently right
+  // after a window closed; a second try usually shows it.
+  for (int attempt = 0;; ++attempt) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, utf8Caption.c_str(), utf8Text.c_str(), nullptr) == 0) break;
+    if (attempt == 2) {
+      std::fprintf(stderr, "orrelux: the message box could not be shown: %s\n", SDL_GetError());
+      break;
+    }
+    SDL_Delay(100);
+  }
   if (!videoWasUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 

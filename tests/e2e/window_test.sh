@@ -35,19 +35,18 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
 "$exe" --data-dir "$work/missing" >"$work/fail.log" 2>&1 &
 fail_pid=$!
-box=""
-# The box is the new window that is not the (already closed) main window.
-for _ in $(seq 100); do
+# The program waits in its box: it is still there a second later.
+sleep 1
+kill -0 "$fail_pid" 2>/dev/null || fail "ended without showing its closing message: $(cat "$work/fail.log")"
+# Dismiss the box (a new window other than the closed main window) with Return.
+for _ in $(seq 150); do
+  kill -0 "$fail_pid" 2>/dev/null || break
   for w in $(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort)); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Orrelux" ] || { box=$w; break; }
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Orrelux" ] && continue
+    xdotool key --window "$w" Return 2>/dev/null || true
   done
-  [ -n "$box" ] && break
   sleep 0.1
 done
-[ -n "$box" ] || fail "no message box for the closing message"
-sleep 0.3
-xdotool key --window "$box" Return 2>/dev/null || true
-for _ in $(seq 50); do kill -0 "$fail_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$fail_pid" 2>/dev/null && { kill -9 "$fail_pid"; fail "the message box did not close"; }
 wait "$fail_pid" && fail "a start without data ended with 0"
 grep -q "General file error." "$work/fail.log" || fail "no closing message without data: $(cat "$work/fail.log")"
