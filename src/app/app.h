@@ -18,6 +18,7 @@
 #include "gfx/image.h"
 #include "globe/globe.h"
 #include "globe/render.h"
+#include "measure/measure_state.h"
 #include "platform/display.h"
 #include "platform/host.h"
 #include "platform/settings_store.h"
@@ -69,6 +70,7 @@ struct App {
   CityDatabase cities;          // empty when cities.bin is missing or damaged
   PlaceList selectedCities;     // the user's selection, kept in cities.sav
   PlaceList displayedCountries; // every country when `Show all countries` is on
+  MeasureState measure;         // the pointed place, the distance path, the information stack
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none

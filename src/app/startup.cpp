@@ -9,6 +9,7 @@
 #include "gfx/draw.h"
 #include "globe/overlay.h"
 #include "globe/texture.h"
+#include "measure/measure_state.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/messages.h"
@@ -129,6 +130,7 @@ int StartUp(App& app) {
       app.startupNotices.push_back(r.message);
     }
   }
+  SetMeasureLayers({app.measure, app.settings, app.cities, app.selectedCities, app.globe}, app.sceneLayers);
   ShowProgress(app, 30);  // 11.
 
   // 12. The trigonometric tables and the column tables of the stored radius.
@@ -208,6 +210,7 @@ void ReleaseAll(App& app) {
   Destroy(app.markerStrip);
   SetPanel(app.ui, nullptr);
   SetModalDialog(app.ui, nullptr);
+  app.measure = MeasureState();  // its places may name cities of the database closed below
   app.selectedCities.clear();
   app.displayedCountries.clear();
   CloseCityDatabase(app.cities);

@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "gfx/draw.h"
 #include "globe/texture.h"
+#include "measure/measure_state.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
@@ -26,6 +27,10 @@ constexpr Point kNoPoint{-1, -1};
 int ScreenHeight(const App& app) { return app.frame.height > 0 ? app.frame.height : kViewHeight; }
 
 void RequestRedraw(App& app) { app.globe.view.redrawRequested = true; }
+
+MeasureSources Measuring(App& app) {
+  return {app.measure, app.settings, app.cities, app.selectedCities, app.globe};
+}
 
 // ---------------------------------------------------------------------------------------
 // Texture rebuilds with their progress bar
@@ -61,7 +66,7 @@ void RebuildWithProgress(App& app) {
 // ---------------------------------------------------------------------------------------
 // Globe gestures
 
-void GlobeStylusDown(App& app, Point p) {
+void GlobeStylusDown(App& app, Point p, bool doubleTap) {
   MainWindowState& w = app.window;
   // The compass drag starts here once the compass is drawn.
   if (w.zoomSelection) {
@@ -70,9 +75,22 @@ void GlobeStylusDown(App& app, Point p) {
     return;
   }
   if (app.settings.panRotate) return;  // the drag does the work
-  // With `Compute Distance` on, a tap near a distance point selects it (a double tap
-  // deletes it) once distance points exist.
-  w.currentPoint = p;
+  // With `Compute Distance` on, a tap near a distance point selects it for dragging; a
+  // double tap deletes it.
+  MeasureState& m = app.measure;
+  m.selectedPoint = -1;
+  if (app.settings.computeDistance && !m.distancePath.empty()) {
+    m.selectedPoint = FindDistancePoint(m, app.globe.view, p.x, p.y);
+  }
+  if (doubleTap && m.selectedPoint >= 0) {
+    DeleteDistancePoint(m, m.selectedPoint);
+    w.pressPoint = kNoPoint;
+    w.currentPoint = kNoPoint;
+    TrackStylus(Measuring(app), -1, -1);
+  } else {
+    w.currentPoint = p;
+    TrackStylus(Measuring(app), p.x, p.y);
+  }
   RequestRedraw(app);
 }
 
@@ -87,6 +105,7 @@ void GlobeStylusMove(App& app, Point q) {
     w.pressPoint = q;
   } else {
     w.currentPoint = q;
+    TrackStylus(Measuring(app), q.x, q.y);
   }
   RequestRedraw(app);
 }
@@ -104,7 +123,11 @@ void GlobeStylusUp(App& app) {
     return;
   }
   // With `Compute Distance` on and `Pan/Rotate` off, the lifted point becomes a distance
-  // point once distance points exist.
+  // point unless the tap selected one.
+  if (app.settings.computeDistance && app.measure.selectedPoint < 0 && !app.settings.panRotate &&
+      AddDistancePoint(Measuring(app), w.currentPoint.x, w.currentPoint.y)) {
+    RequestRedraw(app);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -141,8 +164,8 @@ void OnCommand(App& app, uint32_t command) {
       // The Options dialog fills the screen (screenMode 3) once it exists.
       break;
     case kCmdComputeDistance:
-      // Turning it on empties the distance-point list once distance points exist.
-      Toggle(app, app.settings.computeDistance, command);
+      // The pointed place is forgotten; turning the mode on empties the distance path.
+      DistanceModeChanged(app.measure, Toggle(app, app.settings.computeDistance, command));
       RequestRedraw(app);
       break;
     case kCmdPanRotate:
@@ -388,7 +411,7 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
       }
       app.globe.view.flightActive = false;
       w.pressPoint = p;
-      GlobeStylusDown(app, p);
+      GlobeStylusDown(app, p, m.id == kMsgLButtonDblClk);
       host.Invalidate();
       return 0;
     }
@@ -405,6 +428,8 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
       EndCommandPress(w.commandBar);
       w.pressPoint = kNoPoint;
       w.currentPoint = kNoPoint;
+      app.measure.selectedPoint = -1;
+      TrackStylus(Measuring(app), -1, -1);
       w.stylusCaptured = false;
       host.Invalidate();
       return 0;
