@@ -240,10 +240,19 @@ TEST(DistancePoints, NearestWithinTheHitRadiusAndDeletionKeepsTheSelection) {
   EXPECT_EQ(m.distancePath.size(), 2u);
   DeleteDistancePoint(m, 1);
   EXPECT_EQ(m.selectedPoint, -1);
-  m.pointed.displayMask = 3;
+  Place city;
+  city.name = "Chosen";
+  city.displayMask = 0;
+  city.latitude = 123;
+  ChoosePlace(m, false, city);
+  EXPECT_EQ(m.pointed.displayMask, 3u);
+  EXPECT_EQ(m.pointed.latitude, 123);
+  ChoosePlace(m, true, city);
+  ASSERT_EQ(m.distancePath.size(), 2u);
+  EXPECT_STREQ(m.distancePath[1]->name, "Chosen");
   DistanceModeChanged(m, false);
   EXPECT_EQ(m.pointed.displayMask, 0u);
-  EXPECT_EQ(m.distancePath.size(), 1u);
+  EXPECT_EQ(m.distancePath.size(), 2u);
   DistanceModeChanged(m, true);
   EXPECT_TRUE(m.distancePath.empty());
 }

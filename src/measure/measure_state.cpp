@@ -159,6 +159,15 @@ void DeleteDistancePoint(MeasureState& state, int index) {
   }
 }
 
+void ChoosePlace(MeasureState& state, bool distanceMode, const Place& place) {
+  if (distanceMode) {
+    state.distancePath.push_back(std::make_unique<Place>(place));
+  } else {
+    state.pointed = place;
+    state.pointed.displayMask = kPlaceShowLabel | kPlaceShowMarker;
+  }
+}
+
 void DistanceModeChanged(MeasureState& state, bool on) {
   state.pointed.Reset();
   state.pointed.displayMask = 0;

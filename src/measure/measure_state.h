@@ -62,6 +62,9 @@ bool AddDistancePoint(const MeasureSources& sources, int x, int y);
 int FindDistancePoint(const MeasureState& state, const ViewState& view, int x, int y);
 // Removes a distance point (an index out of range changes nothing).
 void DeleteDistancePoint(MeasureState& state, int index);
+// A city chosen from a list: appended to the distance path in distance mode, otherwise
+// the pointed place, shown with its marker and label.
+void ChoosePlace(MeasureState& state, bool distanceMode, const Place& place);
 // Distance mode switched: the pointed place is forgotten, and turning the mode on
 // empties the path.
 void DistanceModeChanged(MeasureState& state, bool on);
