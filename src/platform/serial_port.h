@@ -1,0 +1,79 @@
+// Serial ports: the machine's serial devices in a stable order, and a device opened raw
+// 8N1 at a given rate, read one byte at a time with a time-out.
+//
+// Port index mapping (index 0 is the first port, "COM1" of the settings): the devices
+// named by ORRELUX_GPS_DEVICE when it is set and not empty (one path, or several
+// separated by ':'), otherwise /dev/ttyUSB*, then /dev/ttyACM*, then /dev/rfcomm*, then
+// /dev/ttyS*, each group ordered by its number (ttyUSB2 before ttyUSB10).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orx::platform {
+
+// Names the serial devices to use instead of the scanned ones.
+inline constexpr const char* kSerialDeviceVariable = "ORRELUX_GPS_DEVICE";
+
+// The serial devices in port-index order, from the environment or a scan of /dev.
+std::vector<std::string> ListSerialDevices();
+// The same from an explicit override list (null or empty: scan `devDir`).
+std::vector<std::string> ListSerialDevices(const std::filesystem::path& devDir, const char* overrideList);
+
+// The device of port index `index` (0 = first), or empty when there is none.
+std::string SerialDevicePath(int index);
+
+enum class SerialOpenResult {
+  kOk,
+  kOpenFailed,      // missing device, no permission, or already open exclusively
+  kTimeoutFailed,   // the wake-up channel for timed reads could not be made
+  kGetStateFailed,  // not a terminal
+  kSetStateFailed,  // the line settings or the rate were refused
+};
+
+enum class SerialRead {
+  kByte,         // one byte delivered
+  kTimeout,      // nothing arrived within the time-out
+  kInterrupted,  // Interrupt() was called; the port stays open
+  kError,        // the device failed or went away (unplugged, pseudo-terminal closed)
+};
+
+// A serial device opened for reading and writing, exclusively, raw 8 data bits, no
+// parity, one stop bit, no modem-line flow control, XON/XOFF flow control both ways.
+// ReadByte runs on one thread; Interrupt may be called from another while it waits.
+// Open and Close must not run concurrently with ReadByte.
+class SerialPort {
+ public:
+  SerialPort() = default;
+  ~SerialPort() { Close(); }
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Opens `path` at `baudRate` bits per second (any positive rate the driver accepts,
+  // not only the standard ones). On a failure after opening, the device stays open
+  // until Close, as the caller may still want to close it explicitly.
+  SerialOpenResult Open(const std::string& path, int baudRate);
+  void Close();
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Waits at most `timeoutMs` for the next byte.
+  SerialRead ReadByte(int timeoutMs, uint8_t& byte);
+  // Makes a waiting or the next ReadByte return kInterrupted until the port is closed.
+  void Interrupt();
+
+ private:
+  int fd_ = -1;
+  int wake_[2] = {-1, -1};  // pipe: Interrupt writes, ReadByte polls the read end
+  std::array<uint8_t, 256> buffer_{};
+  size_t bufferStart_ = 0;
+  size_t bufferEnd_ = 0;
+};
+
+// Lowers the calling thread's scheduling priority below normal (best effort).
+void LowerThreadPriority();
+
+}  // namespace orx::platform
