@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "platform/png_writer.h"
 #include "platform/settings_store.h"
+#include "routes/route.h"
 #include "settings/settings.h"
 
 namespace orx {
@@ -210,7 +211,11 @@ int RunRenderCommand(int argc, char** argv, const std::optional<std::filesystem:
   // The settings are only read: this mode never writes the settings file.
   const platform::SettingsStore store(settingsFile.value_or(platform::SettingsFilePath()));
   Settings settings;
-  LoadSettings(settings, store);
+  RouteList routes;
+  const RouteFolders routeFolders = MakeRouteFolders(*dataDir, platform::UserDataDir());
+  SettingsHooks settingsHooks;
+  settingsHooks.loadRoute = RouteLoadHook(routes, routeFolders);
+  LoadSettings(settings, store, settingsHooks);
   ApplyOptions(options, settings);
   ClampSettings(settings);
 
@@ -256,6 +261,8 @@ int RunRenderCommand(int argc, char** argv, const std::optional<std::filesystem:
     placeHooks = CityPlaceHooks(cities);
     SetCityLayers({settings, cities, selectedCities, displayedCountries}, layers);
   }
+  SetRouteLayer(routes, layers);
+  AddRoutePlaceHooks(placeHooks, font);
   Scene scene{frame, globe, settings, &markers};
   if (LoadFont(font, settings.font)) scene.font = &font;
   scene.layers = &layers;
