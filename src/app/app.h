@@ -22,6 +22,7 @@
 #include "platform/display.h"
 #include "platform/host.h"
 #include "platform/settings_store.h"
+#include "routes/route.h"
 #include "settings/settings.h"
 #include "ui/ui_state.h"
 
@@ -70,6 +71,7 @@ struct App {
   CityDatabase cities;          // empty when cities.bin is missing or damaged
   PlaceList selectedCities;     // the user's selection, kept in cities.sav
   PlaceList displayedCountries; // every country when `Show all countries` is on
+  RouteList routes;             // the loaded route and place files, in settings order
   MeasureState measure;         // the pointed place, the distance path, the information stack
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;

@@ -91,6 +91,7 @@ int StartUp(App& app) {
   hooks.setCommandChecked = [&app](int command, bool checked) {
     SetCommandChecked(app.window.commandBar, static_cast<uint32_t>(command), checked);
   };
+  hooks.loadRoute = RouteLoadHook(app.routes, MakeRouteFolders(app.paths.dataDir, app.paths.userDataDir));
   LoadSettings(app.settings, *app.settingsStore, hooks);
 
   // 5. The compass picture's file name.
@@ -130,6 +131,8 @@ int StartUp(App& app) {
       app.startupNotices.push_back(r.message);
     }
   }
+  SetRouteLayer(app.routes, app.sceneLayers);
+  AddRoutePlaceHooks(app.placeHooks, app.font);
   SetMeasureLayers({app.measure, app.settings, app.cities, app.selectedCities, app.globe}, app.sceneLayers);
   ShowProgress(app, 30);  // 11.
 
@@ -214,6 +217,7 @@ void ReleaseAll(App& app) {
   app.selectedCities.clear();
   app.displayedCountries.clear();
   CloseCityDatabase(app.cities);
+  app.routes.clear();
   // Panels, dialogs, lists, routes, weather and the GPS reader are released here by
   // their subsystems as they join.
 }
