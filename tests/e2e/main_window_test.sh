@@ -34,7 +34,16 @@ search=$!
 for _ in $(seq 100); do kill -0 "$search" 2>/dev/null || break; sleep 0.1; done
 kill "$search" 2>/dev/null && fail "no window appeared: $(cat "$work/app.log")"
 wid=$(xdotool search --onlyvisible --name '^Orrelux$' | head -1)
-sleep 0.5
+# Start-up (splash, texture) is busy work; once the program idles it takes input.
+cpu() { awk '{print $14 + $15}' "/proc/$app_pid/stat"; }
+prev=$(cpu)
+for _ in $(seq 120); do
+  sleep 0.5
+  cur=$(cpu)
+  [ $((cur - prev)) -lt 10 ] && break
+  prev=$cur
+done
+sleep 0.3
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
 
 # "Spherical/Planar View" is the 7th button (frame x 87..103 in the bottom 21 rows).
