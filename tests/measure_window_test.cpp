@@ -119,6 +119,19 @@ TEST_F(Measuring, ATapShowsTheLinesOfThePointedPlaceOverADarkenedBand) {
   EXPECT_NEAR(M().pointed.latitude, -1800, 40);
   Post(platform::kMsgLButtonUp, q.x, q.y);
 
+  // On the whole flat map the antipode shows as a blue square framed in white.
+  app_.settings.antipodes = true;
+  Command(2006);
+  ASSERT_TRUE(app_.globe.view.planarMode);
+  SetPlanarHeight(app_.globe.view, 120);
+  const Point r = Screen(20, 60);
+  Tap(r.x, r.y);
+  const ArcMinutePoint a = Antipode({M().pointed.latitude, M().pointed.longitude});
+  EXPECT_NEAR(a.longitude, -120 * 60, 100);  // a pixel is 90 arc-minutes here
+  const Point anti = Screen(a.latitude / 60.0, a.longitude / 60.0);
+  EXPECT_EQ(Shown(anti.x, anti.y), 0x001F);
+  EXPECT_EQ(Shown(anti.x + 2, anti.y - 2), 0xFFFF);
+
   // Distance mode forgets the pointed place and its lines.
   Command(2004);
   EXPECT_EQ(M().pointed.displayMask, 0u);
