@@ -5,44 +5,14 @@
 set -euo pipefail
 exe=$1
 data=$2
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-display=:$((90 + RANDOM % 800))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/lib.sh"
+start_xvfb
 
 # Scale 2: frame pixel (x, y) is window pixel (2x, 2y).
 "$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
 app_pid=$!
-xdotool search --sync --onlyvisible --name '^Orrelux$' >/dev/null &
-search=$!
-for _ in $(seq 100); do kill -0 "$search" 2>/dev/null || break; sleep 0.1; done
-kill "$search" 2>/dev/null && fail "no window appeared: $(cat "$work/app.log")"
-wid=$(xdotool search --onlyvisible --name '^Orrelux$' | head -1)
-# Start-up (splash, texture) is busy work; once the program idles it takes input.
-cpu() { awk '{print $14 + $15}' "/proc/$app_pid/stat"; }
-prev=$(cpu)
-for _ in $(seq 120); do
-  sleep 0.5
-  cur=$(cpu)
-  [ $((cur - prev)) -lt 10 ] && break
-  prev=$cur
-done
+wait_for_window
+wait_until_idle
 sleep 0.3
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
 

@@ -5,30 +5,13 @@
 set -euo pipefail
 exe=$1
 data=$2
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/lib.sh"
 
 # Failed starts: no display, no data.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "$exe" --data-dir "$data" 2>&1) && fail "started without a display"
 grep -q "General error encountered." <<<"$out" || fail "no closing message without a display: $out"
 
-display=:$((90 + RANDOM % 800))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb
 
 # Without its data the program shows its closing message in a box and ends once the
 # box is dismissed.
@@ -54,11 +37,7 @@ ls "$XDG_CONFIG_HOME/orrelux/settings.ini" 2>/dev/null && fail "a failed start w
 
 "$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
 app_pid=$!
-xdotool search --sync --onlyvisible --name '^Orrelux$' >/dev/null &
-search=$!
-for _ in $(seq 100); do kill -0 "$search" 2>/dev/null || break; sleep 0.1; done
-kill "$search" 2>/dev/null && fail "no window appeared: $(cat "$work/app.log")"
-wid=$(xdotool search --onlyvisible --name '^Orrelux$' | head -1)
+wait_for_window
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window is ${WIDTH}x${HEIGHT}, expected 480x640"
 

@@ -1,0 +1,49 @@
+# Shared by the end-to-end tests: a private work folder with its own settings and data
+# folders, cleanup at exit, a virtual X display, and waiting for the program's window.
+# Set exe and data before sourcing.
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# Starts Xvfb on a free-looking display number and exports DISPLAY.
+start_xvfb() {
+  local display=:$((90 + RANDOM % 800))
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=$display
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+}
+
+# Waits for the visible main window of $app_pid and sets wid to it.
+wait_for_window() {
+  xdotool search --sync --onlyvisible --name '^Orrelux$' >/dev/null &
+  local search=$!
+  for _ in $(seq 100); do kill -0 "$search" 2>/dev/null || break; sleep 0.1; done
+  kill "$search" 2>/dev/null && fail "no window appeared: $(cat "$work/app.log")"
+  wid=$(xdotool search --onlyvisible --name '^Orrelux$' | head -1)
+}
+
+# Waits until $app_pid idles: start-up (splash, texture) is busy work, and once the
+# program idles it takes input.
+wait_until_idle() {
+  local prev cur
+  prev=$(awk '{print $14 + $15}' "/proc/$app_pid/stat")
+  for _ in $(seq 120); do
+    sleep 0.5
+    cur=$(awk '{print $14 + $15}' "/proc/$app_pid/stat")
+    [ $((cur - prev)) -lt 10 ] && return 0
+    prev=$cur
+  done
+}
