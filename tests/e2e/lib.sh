@@ -16,14 +16,16 @@ export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/share XDG_RUNTIME_DIR=$w
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-# Starts Xvfb on a free-looking display number and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself (so parallel runs never share one)
+# and exports DISPLAY.
 start_xvfb() {
-  local display=:$((90 + RANDOM % 800))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=:$(head -1 "$work/display")
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  fail "Xvfb does not answer on $DISPLAY"
 }
 
 # Waits for the visible main window of $app_pid and sets wid to it.
