@@ -10,7 +10,10 @@
 #include <string>
 
 #include "../tools/gifenc/gif_encoder.h"
+#include "app/entry.h"
 #include "gfx/draw.h"
+#include "platform/files.h"
+#include "platform/messages.h"
 #include "globe/view.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
@@ -367,6 +370,68 @@ TEST_F(RouteDrawing, LayerDrawsPicturesMarkersAndWrappedLabels) {
   ASSERT_GT(lx, kViewWidth - 80);
   layers.routes(Context());
   EXPECT_GT(Count(kMark, 0, 0, lx, kViewHeight), 10);
+}
+
+TEST_F(RouteDrawing, FuzzCorpusLoadsAndDrawsSafely) {
+  const std::filesystem::path corpus = std::filesystem::path(ORRELUX_SOURCE_DIR) / "fuzz/corpus/routes";
+  int files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(corpus)) {
+    const std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(e.path());
+    ASSERT_TRUE(bytes) << e.path();
+    Route r;
+    const RouteLoadResult res = ParseRoute(r, *bytes, corpus);
+    if (!res.ok()) {
+      EXPECT_FALSE(res.message.empty()) << e.path();
+    }
+    DrawRoute(Context(), r);
+    ++files;
+  }
+  EXPECT_GE(files, 5);
+}
+
+// Start-up restores the stored routes (from the user's routes folder too), stopping at
+// the first that cannot be loaded; they are drawn over the globe and kept at exit.
+TEST(RouteStartup, StoredRoutesAreRestoredDrawnAndSaved) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  AppPaths paths{dir.path() / "data", dir.path() / "user", dir.path() / "config" / "settings.ini"};
+  fs::create_directories(paths.dataDir);
+  fs::copy(fs::path(ORRELUX_SOURCE_DIR) / "data" / "skins", paths.dataDir / "skins", fs::copy_options::recursive);
+  fs::create_symlink(fs::path(ORRELUX_SOURCE_DIR) / "data" / "maps", paths.dataDir / "maps");
+  fs::create_directories(paths.userDataDir / "routes");
+  WriteTextFile(paths.userDataDir / "routes" / "mine.xml",
+                "<r color=\"#F800F0\"><point lat=\"0\" lon=\"-30\"/><point lat=\"0\" lon=\"30\"/></r>");
+  fs::create_directories(paths.settingsFile.parent_path());
+  WriteTextFile(paths.settingsFile,
+                "[Route]\nCount = dword:3\nRouteFile_1 = sz:mine.xml\nRouteFile_2 = sz:missing.xml\n"
+                "RouteFile_3 = sz:mine.xml\n");
+  EntryEnvironment env;
+  env.createWindow = [](const platform::WindowOptions&, std::string*) {
+    return platform::CreateHeadlessWindow(std::make_unique<platform::HeadlessDisplay>());
+  };
+  env.showClosingMessage = [](const std::string&) {};
+  env.paths = paths;
+  env.instanceSocket = dir.path() / "instance.sock";
+  env.sleep = [](int) {};
+  int drawn = -1;
+  size_t loaded = 0;
+  env.onRunning = [&](App& app) {
+    app.host->PostMessage(platform::kMsgClose);
+    loaded = app.routes.size();
+    CenterOn(app.globe.view, 0, 0);
+    app.settings.antialiasedLines = false;
+    app.globe.view.redrawRequested = true;
+    app.host->SendMessage(platform::kMsgPaint);
+    drawn = 0;
+    for (int i = 0; i < app.frame.width * app.frame.height; ++i) drawn += app.frame.data()[i] == 0xF81E;
+  };
+  CommandLine cmd;
+  ASSERT_EQ(RunOrrelux(cmd, env), 0);
+  EXPECT_EQ(loaded, 1u);
+  EXPECT_GT(drawn, 40);  // the leg along the equator
+  const std::string saved = testing::ReadTextFile(paths.settingsFile);
+  EXPECT_NE(saved.find("mine.xml"), std::string::npos);
+  EXPECT_EQ(saved.find("missing.xml"), std::string::npos);
 }
 
 }  // namespace
