@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <unordered_map>
 
 namespace orx::tools {
@@ -127,6 +129,33 @@ std::vector<uint8_t> InterlaceOrder(const GifPicture& s) {
 }
 
 }  // namespace
+
+bool PictureFromRgb(int width, int height, const std::vector<Rgb>& pixels, const Rgb* first, GifPicture& out) {
+  out = GifPicture{};
+  out.width = width;
+  out.height = height;
+  std::map<Rgb, uint8_t> index;
+  auto indexOf = [&](const Rgb& c) -> int {
+    if (auto it = index.find(c); it != index.end()) return it->second;
+    if (out.palette.size() == 256) return -1;
+    index.emplace(c, static_cast<uint8_t>(out.palette.size()));
+    out.palette.push_back(c);
+    return static_cast<int>(out.palette.size()) - 1;
+  };
+  if (first) indexOf(*first);
+  out.indices.reserve(pixels.size());
+  for (const Rgb& c : pixels) {
+    const int i = indexOf(c);
+    if (i < 0) return false;
+    out.indices.push_back(static_cast<uint8_t>(i));
+  }
+  return true;
+}
+
+void TooManyColours() {
+  std::fprintf(stderr, "the picture has more than 256 colours\n");
+  std::exit(1);
+}
 
 std::vector<uint8_t> EncodeGif(const GifPicture& s) {
   std::vector<uint8_t> out;

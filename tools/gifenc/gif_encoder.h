@@ -27,6 +27,14 @@ struct GifPicture {
   int minCodeSize = 0;            // 0 = derived from the palette size (at least 2)
 };
 
+// A picture of `width` x `height` RGB pixels (row-major) with a palette of its exact
+// colours in order of first appearance, `first` (the transparent key) leading when
+// given. False when the picture has more than 256 colours.
+bool PictureFromRgb(int width, int height, const std::vector<Rgb>& pixels, const Rgb* first, GifPicture& out);
+
+// Ends a generator whose picture came out with more than 256 colours.
+[[noreturn]] void TooManyColours();
+
 // The GIF file for `pic`.
 std::vector<uint8_t> EncodeGif(const GifPicture& pic);
 

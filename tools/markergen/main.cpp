@@ -61,17 +61,7 @@ class Canvas {
   }
   GifPicture ToGif() const {
     GifPicture pic;
-    pic.width = w_;
-    pic.height = h_;
-    std::map<Rgb, uint8_t> index;
-    pic.palette.push_back(kKey);
-    index[kKey] = 0;
-    for (const Rgb& c : pixels_) {
-      if (index.count(c)) continue;
-      index[c] = static_cast<uint8_t>(pic.palette.size());
-      pic.palette.push_back(c);
-    }
-    for (const Rgb& c : pixels_) pic.indices.push_back(index[c]);
+    if (!PictureFromRgb(w_, h_, pixels_, &kKey, pic)) TooManyColours();
     return pic;
   }
   int width() const { return w_; }

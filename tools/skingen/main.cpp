@@ -380,22 +380,12 @@ bool CheckColourPixels(const Canvas& cv, const Theme& t) {
 }
 
 GifPicture ToGif(const Canvas& cv) {
+  std::vector<Rgb> pixels;
+  pixels.reserve(static_cast<size_t>(cv.width()) * cv.height());
+  for (int y = 0; y < cv.height(); ++y)
+    for (int x = 0; x < cv.width(); ++x) pixels.push_back(cv.Get(x, y));
   GifPicture pic;
-  pic.width = cv.width();
-  pic.height = cv.height();
-  std::map<Rgb, uint8_t> index;
-  pic.indices.reserve(static_cast<size_t>(cv.width()) * cv.height());
-  for (int y = 0; y < cv.height(); ++y) {
-    for (int x = 0; x < cv.width(); ++x) {
-      const Rgb c = cv.Get(x, y);
-      auto it = index.find(c);
-      if (it == index.end()) {
-        it = index.emplace(c, static_cast<uint8_t>(pic.palette.size())).first;
-        pic.palette.push_back(c);
-      }
-      pic.indices.push_back(it->second);
-    }
-  }
+  if (!PictureFromRgb(cv.width(), cv.height(), pixels, nullptr, pic)) TooManyColours();
   return pic;
 }
 
