@@ -1,4 +1,5 @@
 #include "app/entry.h"
+#include "app/option_walker.h"
 
 #include <atomic>
 #include <chrono>
@@ -48,24 +49,11 @@ std::string UsageText() {
 }
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  OptionWalker options(argc, argv);
+  while (options.Next()) {
+    const std::string& arg = options.name();
     std::string value;
-    bool hasValue = false;
-    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasValue = true;
-    }
-    auto needValue = [&]() -> bool {
-      if (hasValue) return true;
-      if (i + 1 >= argc) {
-        error = "option " + arg + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
+    auto needValue = [&] { return options.Value(value, error); };
     if (arg == "--help" || arg == "-h") {
       out.help = true;
     } else if (arg == "--version") {

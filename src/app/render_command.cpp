@@ -1,4 +1,5 @@
 #include "app/render_command.h"
+#include "app/option_walker.h"
 
 #include "app/city_layers.h"
 #include "cities/saved_cities.h"
@@ -52,24 +53,11 @@ bool ParseWhole(const std::string& text, int low, int high, int& out) {
 }
 
 bool Parse(int argc, char** argv, RenderOptions& o, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  OptionWalker options(argc, argv);
+  while (options.Next()) {
+    const std::string& arg = options.name();
     std::string value;
-    bool hasValue = false;
-    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasValue = true;
-    }
-    auto needValue = [&]() {
-      if (hasValue) return true;
-      if (i + 1 >= argc) {
-        error = "option " + arg + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
+    auto needValue = [&] { return options.Value(value, error); };
     struct Switch {
       const char* on;
       const char* off;
