@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "support/headless_app.h"
 #include "support/temp_dir.h"
 #include "ui/skin.h"
 
@@ -24,29 +25,20 @@ using platform::MakePointParam;
 constexpr int H = 320;
 constexpr int kSelectionGreen = 0x07E0;
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testing::HeadlessApp {
  protected:
   void SetUp() override {
-    clock_ = platform::ManualClock(*platform::ParseUtcInstant("2026-12-07T12:00:00Z"), 1000);
-    platform::InstallClock(&clock_);
-    app_.paths.dataDir = fs::path(ORRELUX_SOURCE_DIR) / "data";
-    app_.paths.userDataDir = dir_.path() / "user";
-    app_.paths.settingsFile = dir_.path() / "settings.ini";
-    app_.sleep = [](int) {};
-    app_.host = std::make_unique<platform::Host>(platform::CreateHeadlessWindow());
-    app_.host->SetWindowProc([this](const platform::Message& m) { return MainWindowProc(app_, m); });
-    ASSERT_EQ(StartUp(app_), kStatusOk);
+    HeadlessApp::SetUp();
+    if (HasFatalFailure()) return;
     app_.animationTimer = app_.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
     app_.host->Invalidate();
     Pump();
   }
   void TearDown() override {
     app_.host->KillTimer(platform::kAnimationTimerId);
-    ReleaseAll(app_);
-    platform::InstallClock(nullptr);
+    HeadlessApp::TearDown();
   }
 
-  void Pump() { app_.host->PumpPending(); }
   void Post(uint32_t id, uintptr_t w = 0, intptr_t l = 0) {
     app_.host->PostMessage(id, w, l);
     Pump();
@@ -95,9 +87,6 @@ class MainWindow : public ::testing::Test {
     return false;
   }
 
-  testing::TempDir dir_;
-  platform::ManualClock clock_;
-  App app_;
 };
 
 TEST_F(MainWindow, DraggingTurnsTheGlobeOneRadianPerRadiusAndTapsPointWithoutPanRotate) {

@@ -3,36 +3,27 @@
 // information stack in the presented frame checked.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "app/app.h"
 #include "measure/distance_path.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
-#include "support/temp_dir.h"
+#include "support/headless_app.h"
 
 namespace orx {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::MakePointParam;
 
 constexpr int H = 320;
 constexpr Color565 kInfoColour = 0xFFE0;
 constexpr Color565 kArcColour = 0xF81F;
 
-class Measuring : public ::testing::Test {
+class Measuring : public testing::HeadlessApp {
  protected:
   void SetUp() override {
-    clock_ = platform::ManualClock(*platform::ParseUtcInstant("2026-12-07T12:00:00Z"), 1000);
-    platform::InstallClock(&clock_);
-    app_.paths.dataDir = fs::path(ORRELUX_SOURCE_DIR) / "data";
-    app_.paths.userDataDir = dir_.path() / "user";
-    app_.paths.settingsFile = dir_.path() / "settings.ini";
-    app_.sleep = [](int) {};
-    app_.host = std::make_unique<platform::Host>(platform::CreateHeadlessWindow());
-    app_.host->SetWindowProc([this](const platform::Message& m) { return MainWindowProc(app_, m); });
-    ASSERT_EQ(StartUp(app_), kStatusOk);
+    HeadlessApp::SetUp();
+    if (HasFatalFailure()) return;
     Settings& s = app_.settings;
     s.panRotate = false;
     s.rotateGlobe = false;
@@ -48,12 +39,6 @@ class Measuring : public ::testing::Test {
     app_.host->Invalidate();
     Pump();
   }
-  void TearDown() override {
-    ReleaseAll(app_);
-    platform::InstallClock(nullptr);
-  }
-
-  void Pump() { app_.host->PumpPending(); }
   void Post(uint32_t id, int x, int y) {
     app_.host->PostMessage(id, 0, MakePointParam(x, y));
     Pump();
@@ -88,9 +73,6 @@ class Measuring : public ::testing::Test {
   int LineHeight() const { return app_.font.lineSpacing > 0 ? app_.font.lineSpacing : app_.font.glyphHeight; }
   MeasureState& M() { return app_.measure; }
 
-  testing::TempDir dir_;
-  platform::ManualClock clock_;
-  App app_;
 };
 
 TEST_F(Measuring, ATapShowsTheLinesOfThePointedPlaceOverADarkenedBand) {
