@@ -65,7 +65,6 @@ struct App {
   PlaceDrawHooks placeHooks;  // how places get their country names, pictures and labels
   ImageObject commandIcons;   // ("GIF", 125)
   ImageObject markerStrip;    // ("GIF", 128)
-  std::unique_ptr<ImageObject> moonImage;
   std::unique_ptr<ImageObject> compassImage;
   std::string compassFileName;
   CityDatabase cities;          // empty when cities.bin is missing or damaged
@@ -76,8 +75,6 @@ struct App {
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none
-  bool initialized = false;     // set at the end of start-up; also the first redraw request
-  bool redrawRequested = false;
   bool shuttingDown = false;
   bool suspended = false;       // the "Suspend" choice: display suspended, window hidden
   // Start-up and shutdown sleep through this, so that tests can run without waiting.

@@ -157,8 +157,7 @@ int StartUp(App& app) {
   ShowProgress(app, 100);  // 16.
 
   // 17. The first paint renders the scene.
-  app.initialized = true;
-  app.redrawRequested = true;
+  app.globe.view.redrawRequested = true;
   Sleep(app, 100);
 
   // 18-19. The snap point is cleared and the optional compass picture loaded.
@@ -207,7 +206,6 @@ void ReleaseAll(App& app) {
   app.globe.texture.pixels.reset();
   app.globe.texture.width = app.globe.texture.height = 0;
   app.renderHelper.reset();
-  app.moonImage.reset();
   app.compassImage.reset();
   Destroy(app.commandIcons);
   Destroy(app.markerStrip);

@@ -276,10 +276,6 @@ void OnTimer(App& app) {
   // Weather: finished fetches are collected and automatic fetches started here once the
   // weather client exists. GPS: the latest fix is copied and, with `Auto Update`, history
   // points are added here once the GPS reader exists.
-  if (app.redrawRequested) {
-    app.redrawRequested = false;
-    RequestRedraw(app);
-  }
   if (app.globe.view.redrawRequested || app.ui.activePanel || app.ui.activeModalDialog) app.host->Invalidate();
 }
 
@@ -324,10 +320,6 @@ void RenderFrame(App& app) {
   if (!app.frame.data()) return;
   MainWindowState& w = app.window;
   ViewState& view = app.globe.view;
-  if (app.redrawRequested) {
-    app.redrawRequested = false;
-    view.redrawRequested = true;
-  }
   bool animating = false;
   if (!app.renderHelper) app.renderHelper = std::make_unique<RenderHelper>();
   Scene scene{app.frame, app.globe, app.settings, &app.markerStrip, &app.font};
