@@ -54,8 +54,9 @@ struct Gps {
   Gps& operator=(const Gps&) = delete;
 
   GpsState reader;
-  GpsFix mainFix;          // the main window's copy, refreshed every tick
-  bool fixReceived = false;  // the copy has been marked updated at least once
+  GpsFix mainFix;            // the main window's copy, refreshed every tick
+  bool fixReceived = false;  // a valid fix has arrived since start-up
+  GpsFix lastValid;          // the latest valid fix, the last known position
   PlaceList history;       // oldest first; never stored
 
   // Changes of the GPS page's list not yet taken by the dialog; under the fix lock.
@@ -75,7 +76,8 @@ void InitGpsSubsystem(Gps& gps);
 void ReleaseGps(Gps& gps);
 // The timer's GPS work: `get GPS fix` into the main fix copy; with GPS `Auto Update` a
 // history point from the latest fix every "GPS Update Interval" minutes (`countdown`
-// in 50 ms ticks, started by the caller). True when the scene must be drawn again.
+// in 50 ms ticks, started by the caller). True when the scene must be drawn again: the
+// fix changed, a point was added, or the fix is valid.
 bool GpsTick(Gps& gps, const Settings& settings, int& countdown);
 
 // ---- The Options dialog's GPS page
@@ -85,9 +87,10 @@ bool GpsTick(Gps& gps, const Settings& settings, int& countdown);
 std::string GpsBaudText(int baudIndex);  // "1200".."115200" for 0..9; empty otherwise
 
 // "Open GPS": stops detection, closes the port; with a port (0..19) and a rate (0..9)
-// chosen (-1 = none): the list shows "Waiting for GPS data...", the port is opened and
-// both choices are stored in "GPS Port" and "GPS Baud". False when nothing was chosen
-// or the port did not open (the reason arrives as a status text).
+// chosen (-1 = none; the gpsd entry needs no rate): the list shows "Waiting for GPS
+// data...", the port is opened and both choices are stored in "GPS Port" and "GPS Baud"
+// (a missing rate leaves "GPS Baud" as it is). False when nothing was chosen or the port
+// did not open (the reason arrives as a status text).
 bool OpenGpsFromPage(Gps& gps, Settings& settings, int portIndex, int baudIndex);
 // "Close GPS": stops detection, closes the port; the list shows "GPS Port closed.".
 void CloseGpsFromPage(Gps& gps);
@@ -112,8 +115,10 @@ int ApplyGpsPageChanges(std::vector<std::string>& list, const std::vector<GpsPag
 // matches), "GPS Baud" = index of `baudText` among the rates (4 when none matches).
 void StoreGpsChoice(Settings& settings, std::string_view portText, std::string_view baudText);
 
-// "Add Current": `get GPS fix` into the main fix copy; when a fix has been received, a
-// history point at its (last known) position. True when a point was added.
+// "Add Current": `get GPS fix` into the main fix copy; once a valid fix has arrived, a
+// history point at the last known position (also while the fix is lost meanwhile).
+// The main window's tick takes the updated flag every 50 ms, so it cannot serve as the
+// condition here. True when a point was added.
 bool AddCurrentGpsPoint(Gps& gps);
 // "Clear History": destroys every history point.
 void ClearGpsHistory(Gps& gps);
