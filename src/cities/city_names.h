@@ -40,10 +40,11 @@ struct CityNamesCheck {
   CityNameTable table;
 };
 
-// Checks `bytes` as a citynames.bin for a cities.bin of `citiesSize` bytes: header,
-// entry bounds, every name offset inside the pool, the pool's last NUL, and the folded
-// name order. `table` is filled only when ok.
-CityNamesCheck CheckCityNames(std::span<const uint8_t> bytes, size_t citiesSize);
+// Checks `bytes` as a citynames.bin for `cities`, a cities.bin already checked by its
+// reader: header, entry bounds, every name offset inside the pool, the pool's last NUL,
+// every record offset at the start of a record of `cities`, and the folded name order.
+// `table` is filled only when ok.
+CityNamesCheck CheckCityNames(std::span<const uint8_t> bytes, std::span<const uint8_t> cities);
 
 // A city found by one of its names.
 struct CityNameMatch {
