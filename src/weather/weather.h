@@ -42,6 +42,8 @@ inline constexpr size_t kMaxWeatherEntry = 255;
 inline constexpr size_t kMaxWeatherPlaceText = 200;
 // The service message is kept to this many characters.
 inline constexpr size_t kMaxServiceMessage = 199;
+// Posted (through WeatherClient::wake) when a worker queued a task for the UI thread.
+inline constexpr uint32_t kMsgWeatherTasks = 0x0400 + 210;
 // Longest wait for a worker at exit and when the Options dialog closes.
 inline constexpr int kWeatherThreadWaitMs = 5000;
 
@@ -102,8 +104,10 @@ struct WeatherClient {
 
 // Runs the tasks the workers queued (control changes, message boxes), in order.
 void RunWeatherUiTasks(WeatherClient& client);
-// Waits at most `ms` for each running worker (exit, closing the Options dialog).
+// Waits at most `ms` for each running worker (closing the Options dialog).
 void WaitWeatherThreads(WeatherClient& client, int ms = kWeatherThreadWaitMs);
+// At exit: asks the workers to give up, waits at most kWeatherThreadWaitMs for each.
+void StopWeatherThreads(WeatherClient& client);
 
 // ---------------------------------------------------------------------------------------
 // Fetching
@@ -117,7 +121,9 @@ bool StartWeatherFetch(WeatherClient& client, const WeatherRequest& request, boo
 bool WeatherFetchRunning(WeatherClient& client);
 // `start city-name fetch`: unless the previous city-name thread still runs, starts one
 // that fills `sink` with the places the service has for `countryName` (a name of the
-// country table; its service name is sent). Nothing happens without a country.
+// country table; its service name is sent) from the service at `url` (the "URL"
+// setting). Nothing happens without a country. `sink` is called through
+// RunWeatherUiTasks, so what it refers to must live until the tasks have run.
 void StartCityNameFetch(WeatherClient& client, const CityDatabase& cities, const std::string& countryName,
                         CityNameSink sink, const std::string& url);
 // Whether the city-name thread has not ended within 100 ms.
