@@ -27,6 +27,7 @@
 #include "routes/route.h"
 #include "settings/settings.h"
 #include "ui/ui_state.h"
+#include "weather/weather.h"
 
 namespace orx {
 
@@ -76,6 +77,8 @@ struct App {
   MeasureState measure;         // the pointed place, the distance path, the information stack
   Gps gps;                      // the receiver, the main fix copy, the history, detection
   GpsDisplayState gpsDisplay;   // the marker's frame and the compass position, for the run
+  WeatherClient weather;        // weather files, fetch threads, the `weather lock`
+  WeatherPlaceList weatherPlaces;  // drawn as the scene's weather layer
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none

@@ -50,6 +50,21 @@ bool FadeInSplash(App& app) {
   return true;  // the splash image is released here, whatever follows
 }
 
+// Weather: the files in the user's weather/ folder, icons there or bundled, message
+// boxes and worker tasks through the window's queue.
+void SetUpWeather(App& app) {
+  app.weather.paths = MakeWeatherPaths(app.paths.dataDir, app.paths.userDataDir);
+  app.weather.serviceDataDir = app.paths.dataDir;
+  std::error_code ec;
+  std::filesystem::create_directories(app.weather.paths.folder, ec);
+  app.weather.showMessage = [&app](const char* text, const char* caption) {
+    ShowMessageBox(app.ui, text, caption, kButtonsOk, nullptr);
+  };
+  platform::Host* host = app.host.get();
+  app.weather.wake = [host] { host->PostMessage(kMsgWeatherTasks); };
+  SetWeatherLayer(app.weatherPlaces, app.sceneLayers);
+}
+
 }  // namespace
 
 const char* ClosingMessage(int status) {
@@ -70,6 +85,8 @@ int StartUp(App& app) {
   // 1. `init GPS` (its locks live in its state record, as the weather client's do). The
   //    port is never opened here: only the user opens it.
   InitGpsSubsystem(app.gps);
+  // The weather client learns its folders and how to reach the user-interface thread.
+  SetUpWeather(app);
 
   // 2. Display properties and the frame buffer.
   app.displayProperties = app.host->display().Properties();
@@ -219,6 +236,8 @@ void ReleaseAll(App& app) {
   app.displayedCountries.clear();
   CloseCityDatabase(app.cities);
   app.routes.clear();
+  DestroyWeatherPlaces(app.weatherPlaces);
+  StopWeatherThreads(app.weather);
   // Detection stops, the port closes and the reader is waited for (at most 5000 ms per
   // wait); the history goes.
   ReleaseGps(app.gps);

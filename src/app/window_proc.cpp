@@ -281,8 +281,16 @@ void OnTimer(App& app) {
     RebuildWithProgress(app);
   }
   if (s.rotateGlobe) RotateTick(app.globe.view, s.rotationSpeed);
-  // Weather: finished fetches are collected and automatic fetches started here once the
-  // weather client exists.
+  // Weather: the workers' tasks, the finished fetch, the automatic update.
+  RunWeatherUiTasks(app.weather);
+  if (s.showWeather) {
+    if (LoadWeatherPlaces(app.weather, app.weatherPlaces)) RequestRedraw(app);
+    if (s.weatherAutoUpdate && --w.weatherCountdown < 1) {
+      w.weatherCountdown = s.weatherUpdateInterval * kTicksPerMinute;
+      StartWeatherFetch(app.weather, WeatherRequestFromSettings(s), false);
+    }
+  }
+  // GPS: the latest fix is copied; with `Auto Update`, history points are added.
   if (GpsTick(app.gps, s, w.gpsHistoryCountdown)) RequestRedraw(app);
   if (app.globe.view.redrawRequested || app.ui.activePanel || app.ui.activeModalDialog) app.host->Invalidate();
 }
@@ -434,6 +442,9 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
       host.Invalidate();
       return 0;
     }
+    case kMsgWeatherTasks:
+      RunWeatherUiTasks(app.weather);
+      return 0;
     case kMsgTimer:
       OnTimer(app);
       return 0;
