@@ -31,8 +31,8 @@ bool ParseInt(const std::string& s, int& out) {
 }  // namespace
 
 std::string UsageText() {
-  return "Usage: orrelux [OPTION]...\n"
-         "A world clock and interactive globe.\n\n"
+  return std::string("Usage: orrelux [OPTION]...\n"
+                     "A world clock and interactive globe.\n\n"
          "  --scale N         show the 240 x 320 screen N times enlarged (1..8)\n"
          "  --fullscreen      fill the desktop, integer-scaled and centred\n"
          "  --time T          start the clock at the UTC instant T, e.g. 2026-12-07T12:00:00Z\n"
@@ -42,7 +42,8 @@ std::string UsageText() {
          "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
          "                    (degrees, north and east positive)\n"
          "  --info CITY       print the information lines of the most populous CITY\n"
-         "  --find PREFIX     list the cities whose names start with PREFIX\n"
+         "  --find PREFIX     list the cities whose names start with PREFIX\n") +
+         RenderUsageText() +
          "  --help            show this help and exit\n"
          "  --version         show the version and exit\n\n"
          "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini; run wipekey to reset them.\n";
@@ -191,7 +192,6 @@ int Main(int argc, char** argv) {
   }
   if (cmd.help) {
     std::fputs(UsageText().c_str(), stdout);
-    std::fputs(RenderUsageText().c_str(), stdout);
     return 0;
   }
   if (cmd.version) {
