@@ -114,9 +114,16 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
   App app;
   std::atomic<platform::Host*> liveHost{nullptr};
   platform::SingleInstance instance;
-  if (!instance.Acquire(env.instanceSocket, [&liveHost] {
-        if (platform::Host* h = liveHost.load()) h->PostMessage(platform::kMsgShowInstance);
+  // The listener is stopped before the window goes, so a request never reaches a freed
+  // host; once the exit has begun, a second start is told so and waits for it to end.
+  if (!instance.Acquire(env.instanceSocket, [&liveHost, &app] {
+        if (app.shuttingDown) return false;
+        platform::Host* h = liveHost.load();
+        if (!h) return false;
+        h->PostMessage(platform::kMsgShowInstance);
+        return true;
       })) {
+    std::fputs("Orrelux is already running; its window was brought to the front\n", stderr);
     return 0;
   }
 
@@ -165,6 +172,8 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
     platform::InstallTerminationHandlers(nullptr);
     liveHost = nullptr;
   }
+  // The settings are saved by now: a copy started from here on may run.
+  instance.Release();
   // 7. The display and input close with the window.
   const int exitCode = app.host ? app.host->exitCode() : 0;
   ReleaseAll(app);
