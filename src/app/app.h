@@ -18,6 +18,8 @@
 #include "gfx/image.h"
 #include "globe/globe.h"
 #include "globe/render.h"
+#include "gps/gps.h"
+#include "measure/gps_display.h"
 #include "measure/measure_state.h"
 #include "platform/display.h"
 #include "platform/host.h"
@@ -72,6 +74,8 @@ struct App {
   PlaceList displayedCountries; // every country when `Show all countries` is on
   RouteList routes;             // the loaded route and place files, in settings order
   MeasureState measure;         // the pointed place, the distance path, the information stack
+  Gps gps;                      // the receiver, the main fix copy, the history, detection
+  GpsDisplayState gpsDisplay;   // the marker's frame and the compass position, for the run
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/find_city.h"
 #include "gfx/draw.h"
 #include "globe/texture.h"
 #include "measure/measure_state.h"
@@ -29,7 +30,7 @@ int ScreenHeight(const App& app) { return app.frame.height > 0 ? app.frame.heigh
 void RequestRedraw(App& app) { app.globe.view.redrawRequested = true; }
 
 MeasureSources Measuring(App& app) {
-  return {app.measure, app.settings, app.cities, app.selectedCities, app.globe};
+  return {app.measure, app.settings, app.cities, app.selectedCities, app.globe, &app.gps.mainFix};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -68,7 +69,10 @@ void RebuildWithProgress(App& app) {
 
 void GlobeStylusDown(App& app, Point p, bool doubleTap) {
   MainWindowState& w = app.window;
-  // The compass drag starts here once the compass is drawn.
+  if (app.settings.showCompass && CompassHit(app.gpsDisplay, app.compassImage.get(), p.x, p.y)) {
+    w.compassDragging = true;
+    return;
+  }
   if (w.zoomSelection) {
     int x = p.x, y = p.y;
     if (!ClampToGlobe(app.globe.view, x, y)) w.pressPoint = kNoPoint;
@@ -96,7 +100,11 @@ void GlobeStylusDown(App& app, Point p, bool doubleTap) {
 
 void GlobeStylusMove(App& app, Point q) {
   MainWindowState& w = app.window;
-  if (w.zoomSelection) {
+  if (w.compassDragging && app.compassImage) {
+    DragCompass(app.gpsDisplay, *app.compassImage, q.x - w.pressPoint.x, q.y - w.pressPoint.y, app.frame.width,
+                ScreenHeight(app), app.font.glyphHeight);
+    w.pressPoint = q;
+  } else if (w.zoomSelection) {
     int x = q.x, y = q.y;
     ClampToGlobe(app.globe.view, x, y);
     w.currentPoint = {x, y};
@@ -194,7 +202,7 @@ void OnCommand(App& app, uint32_t command) {
       RequestRedraw(app);
       break;
     case kCmdFindCity:
-      // The Find City panel opens and closes here once it exists.
+      ToggleFindCity(app);
       break;
     case kCmdHelp:
       app.host->PostMessage(platform::kMsgHelp);
@@ -277,8 +285,8 @@ void OnTimer(App& app) {
   }
   if (s.rotateGlobe) RotateTick(app.globe.view, s.rotationSpeed);
   // Weather: finished fetches are collected and automatic fetches started here once the
-  // weather client exists. GPS: the latest fix is copied and, with `Auto Update`, history
-  // points are added here once the GPS reader exists.
+  // weather client exists.
+  if (GpsTick(app.gps, s, w.gpsHistoryCountdown)) RequestRedraw(app);
   if (app.globe.view.redrawRequested || app.ui.activePanel || app.ui.activeModalDialog) app.host->Invalidate();
 }
 

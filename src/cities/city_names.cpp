@@ -201,4 +201,27 @@ std::vector<CityNameMatch> ClosestCityNames(const CityDatabase& db, const char* 
   return matches.Take();
 }
 
+std::vector<CityNameMatch> ListCitiesByAnyNamePrefix(const CityDatabase& db, const char* prefix, size_t limit) {
+  std::vector<CityNameMatch> found;
+  if (!db.isOpen() || prefix == nullptr || *prefix == '\0' || limit == 0) return found;
+  const int length = static_cast<int>(std::strlen(prefix));
+  std::unordered_set<const uint8_t*> seen;
+  ForEachCityRecord(db, [&](CityKey r) {
+    if (CompareFoldedN(RecordName(r), prefix, length) != 0) return true;
+    found.push_back({r, RecordName(r)});
+    seen.insert(r);
+    return found.size() < limit;
+  });
+  const CityNameTable& t = db.otherNames.get();
+  for (size_t i = LowerBound(t, prefix);
+       found.size() < limit && i < t.size() && CompareFoldedN(EntryName(t, i), prefix, length) == 0; ++i) {
+    const uint8_t* r = EntryRecord(db, t, i);
+    if (seen.insert(r).second) found.push_back({r, EntryName(t, i)});
+  }
+  std::stable_sort(found.begin(), found.end(), [](const CityNameMatch& a, const CityNameMatch& b) {
+    return CompareFolded(a.name, b.name) < 0;
+  });
+  return found;
+}
+
 }  // namespace orx

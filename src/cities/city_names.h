@@ -66,4 +66,11 @@ std::vector<CityNameMatch> FindCitiesByName(const CityDatabase& db, const char* 
 // populous first within a group, at most `limit`.
 std::vector<CityNameMatch> ClosestCityNames(const CityDatabase& db, const char* name, size_t limit);
 
+// The cities whose own name or one of whose other names starts with `prefix` (folded),
+// each city once: by its own name when that matches, else by its first matching other
+// name. At most `limit` are collected: own names first in file order, then other names;
+// the result is ordered by the matched name (folded), equal names in that order.
+// Empty for an empty or null prefix.
+std::vector<CityNameMatch> ListCitiesByAnyNamePrefix(const CityDatabase& db, const char* prefix, size_t limit);
+
 }  // namespace orx
