@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build, run and test Orrelux on Debian 12.
 #   ./dev.sh run [ORRELUX OPTIONS]   build and start the program with its bundled data
-#   ./dev.sh test                    build and pass every test (also under sanitizers and fuzzers)
+#   ./dev.sh test                    build and pass every test (also under sanitizers and fuzzers),
+#                                    build the Release package and try it installed
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -10,7 +11,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libpng-dev libfreetype-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libgif-dev libstb-dev netpbm giflib-tools xplanet-images fonts-dejavu-core xvfb xauth x11-utils xfonts-base xdotool tzdata libpugixml-dev gpsd gpsd-clients
-  libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev)
+  libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
+  xdg-utils desktop-file-utils appstream man-db dpkg-dev file)
 
 install_packages() {
   local missing=()
@@ -25,10 +27,14 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-configure_build() {  # dir, extra cmake arguments...
+configure_build() {  # dir, extra cmake arguments... [-- targets...]
   local dir=$1; shift
-  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
-  ninja -C "$dir" -j"$jobs"
+  local args=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
+  [ $# -gt 0 ] && { shift; targets=("$@"); }
+  # Warnings are errors for the project's own builds (a plain configure leaves them warnings).
+  cmake -S "$top" -B "$dir" -G Ninja -DORRELUX_WERROR=ON "${args[@]}" >/dev/null
+  ninja -C "$dir" -j"$jobs" "${targets[@]}"
 }
 
 run_fuzzers() {  # build dir, seconds per target; two targets at a time
@@ -81,6 +87,10 @@ case "${1:-}" in
     CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DORRELUX_FUZZ=ON -DORRELUX_SANITIZE=ON -DORRELUX_TESTS=OFF -DORRELUX_BENCH=OFF -DORRELUX_TOOLS=OFF
     run_fuzzers build-fuzz "${ORRELUX_FUZZ_SECONDS:-60}"
+    echo "== Release build, Debian package, installed copy"
+    configure_build build-release -DCMAKE_BUILD_TYPE=Release -DORRELUX_TESTS=OFF -DORRELUX_BENCH=OFF \
+      -DORRELUX_TOOLS=OFF -- orrelux wipekey orrelux-weatherd
+    tests/package_test.sh build-release
     echo "All tests passed."
     ;;
   *)

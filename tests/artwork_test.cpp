@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -190,18 +191,21 @@ TEST(Artwork, GeneratorsReproduceTheCommittedFiles) {
   ASSERT_NE(dir, nullptr);
   const std::string out = dir;
   ASSERT_EQ(std::system((mapgen + " --out " + out + " >/dev/null").c_str()), 0);
-  ASSERT_EQ(std::system((splashgen + " --out " + out + " >/dev/null").c_str()), 0);
-  const std::pair<const char*, const char*> files[] = {{"Day.gif", "data/maps/Day.gif"},
-                                                       {"Night.gif", "data/maps/Night.gif"},
-                                                       {"gif_110_splash.gif", "res/gif_110_splash.gif"},
-                                                       {"gif_101_icon.gif", "res/gif_101_icon.gif"}};
+  ASSERT_EQ(std::system((splashgen + " --out " + out + " --icon-theme " + out + "/icons >/dev/null").c_str()), 0);
+  std::vector<std::pair<std::string, std::string>> files = {{"Day.gif", "data/maps/Day.gif"},
+                                                            {"Night.gif", "data/maps/Night.gif"},
+                                                            {"gif_110_splash.gif", "res/gif_110_splash.gif"},
+                                                            {"gif_101_icon.gif", "res/gif_101_icon.gif"}};
+  for (const char* size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"}) {
+    const std::string icon = std::string("hicolor/") + size + "/apps/orrelux.png";
+    files.emplace_back("icons/" + icon, "desktop/icons/" + icon);
+  }
   for (const auto& [made, committed] : files) {
     const std::vector<uint8_t> fresh = ReadFile(out + "/" + made);
     EXPECT_FALSE(fresh.empty()) << made;
     EXPECT_TRUE(fresh == ReadFile(kSource + "/" + committed)) << committed << " is out of date";
-    std::remove((out + "/" + made).c_str());
   }
-  rmdir(dir);
+  std::filesystem::remove_all(out);
 }
 
 #ifdef ORRELUX_HAVE_ARTKIT

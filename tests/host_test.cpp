@@ -2,9 +2,12 @@
 // termination signals; one running copy per user.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -257,8 +260,11 @@ class SingleInstanceTest : public ::testing::Test {
 TEST_F(SingleInstanceTest, SecondCopyAsksTheFirstToShowAndLeaves) {
   std::atomic<int> shows{0};
   SingleInstance first, second, third;
-  ASSERT_TRUE(first.Acquire(path_, [&] { ++shows; }));
-  EXPECT_FALSE(second.Acquire(path_, [] { FAIL() << "the second copy listens"; }));
+  ASSERT_TRUE(first.Acquire(path_, [&] { return ++shows > 0; }));
+  EXPECT_FALSE(second.Acquire(path_, [] {
+    ADD_FAILURE() << "the second copy listens";
+    return true;
+  }));
   EXPECT_EQ(shows, 1);  // answered only after the request was handled
   EXPECT_FALSE(third.Acquire(path_, nullptr));
   EXPECT_EQ(shows, 2);
@@ -279,7 +285,7 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsReplacedButOtherFilesAreNo
   }
   std::atomic<int> shows{0};
   SingleInstance first, second;
-  ASSERT_TRUE(first.Acquire(path_, [&] { ++shows; }));
+  ASSERT_TRUE(first.Acquire(path_, [&] { return ++shows > 0; }));
   EXPECT_FALSE(second.Acquire(path_, nullptr));
   EXPECT_EQ(shows, 1);
   first.Release();
@@ -289,6 +295,98 @@ TEST_F(SingleInstanceTest, StaleSocketOfACrashedCopyIsReplacedButOtherFilesAreNo
   EXPECT_TRUE(lone.Acquire(path_, nullptr));  // runs, unfindable, and leaves the file be
   lone.Release();
   EXPECT_TRUE(fs::is_regular_file(path_));
+}
+
+// A start that arrives while the first copy exits is not sent away with an answer that
+// nobody acts on: it waits until the first copy is gone and then runs itself.
+TEST_F(SingleInstanceTest, SecondStartDuringTheExitWaitsAndThenRuns) {
+  std::atomic<bool> exiting{false};
+  SingleInstance first;
+  ASSERT_TRUE(first.Acquire(path_, [&] { return !exiting.load(); }));
+  exiting = true;
+  std::atomic<bool> released{false}, secondRuns{false}, secondDone{false};
+  std::thread second([&] {
+    SingleInstance s;
+    secondRuns = s.Acquire(path_, nullptr);
+    EXPECT_TRUE(released.load()) << "the second start did not wait for the exit";
+    secondDone = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(secondDone.load());
+  released = true;
+  first.Release();
+  second.join();
+  EXPECT_TRUE(secondRuns.load());
+}
+
+// Another user's listener at our socket path (possible in /tmp) must not make every
+// start end: it is replaced, or when it cannot be removed a numbered path is used, which
+// the next copy of ours finds. Needs root to act as two other users.
+TEST_F(SingleInstanceTest, ListenerOfAnotherUserIsNotTakenForOurCopy) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run processes as other users";
+  char dirTemplate[] = "/tmp/orx_si_sticky_XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const fs::path dir = dirTemplate;
+  fs::permissions(dir, fs::perms::all | fs::perms::sticky_bit);  // like /tmp
+  const fs::path path = dir / "orrelux.sock";
+
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t impostor = fork();
+  ASSERT_GE(impostor, 0);
+  if (impostor == 0) {  // user 65534 listens and answers every request like a copy
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, path.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0) _exit(1);
+    [[maybe_unused]] ssize_t n = write(ready[1], "r", 1);
+    for (;;) {
+      const int c = accept(fd, nullptr, nullptr);
+      if (c < 0) continue;
+      char buf[16];
+      n = read(c, buf, sizeof buf);
+      n = write(c, "ok\n", 3);
+      close(c);
+    }
+  }
+  char r = 0;
+  ASSERT_EQ(read(ready[0], &r, 1), 1);
+
+  // As root the foreign socket can be removed and is replaced.
+  {
+    std::atomic<int> shows{0};
+    SingleInstance first, second;
+    EXPECT_TRUE(first.Acquire(path, [&] { return ++shows > 0; }));
+    EXPECT_FALSE(second.Acquire(path, nullptr));
+    EXPECT_EQ(shows, 1);
+  }
+  // As a third user, in the sticky folder, it cannot be removed: a numbered path serves.
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);  // the impostor again, at the path
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, path.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0) _exit(3);
+    if (chown(path.c_str(), 65534, 65534) != 0) _exit(3);
+    if (setgid(65533) != 0 || setuid(65533) != 0) _exit(3);
+    SingleInstance first, second;
+    if (!first.Acquire(path, [] { return true; })) _exit(4);
+    if (first.path() == path) _exit(5);
+    if (second.Acquire(path, nullptr)) { std::fprintf(stderr, "first at %s, second at %s\n", first.path().c_str(), second.path().c_str()); _exit(6); }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(other, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  kill(impostor, SIGKILL);
+  waitpid(impostor, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  fs::remove_all(dir);
 }
 
 }  // namespace

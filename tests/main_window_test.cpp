@@ -355,12 +355,18 @@ TEST_F(MainWindow, HelpOpensTheGuideAndRestsTheDisplayUntilTheUserIsBack) {
     EXPECT_NE(guide.find(name), std::string::npos) << name;
   }
 
-  // Without a viewer the display stays up and a message says why.
-  ::setenv("ORRELUX_OPENER", (dir_.path() / "missing").c_str(), 1);
+  // Without a viewer the display stays up and a message says which command was tried.
+  const std::string missing = (dir_.path() / "no-viewer").string();
+  ::setenv("ORRELUX_OPENER", missing.c_str(), 1);
   Post(platform::kMsgHelp);
   ::unsetenv("ORRELUX_OPENER");
   EXPECT_FALSE(Display().suspended());
-  EXPECT_NE(app_.ui.activeModalDialog, nullptr);
+  auto* box = static_cast<MessageBox*>(app_.ui.activeModalDialog.get());
+  ASSERT_NE(box, nullptr);
+  std::string text;
+  for (const std::string& line : box->message.lines) text += line + " ";
+  EXPECT_NE(text.find("No viewer"), std::string::npos) << text;
+  EXPECT_NE(text.find("no-viewer"), std::string::npos) << text;
 }
 
 // The icon strip holds, for every button, a picture inside the button's own columns in

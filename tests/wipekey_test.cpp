@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "support/temp_dir.h"
 
@@ -65,8 +66,8 @@ TEST_F(Wipekey, DeletesTheTreeKeepsItsParentsAndFailsTheSecondTime) {
 
   RunResult first = RunWithConfig();
   EXPECT_EQ(first.exitCode, 0);
-  EXPECT_EQ(first.out, kSuccess);
-  EXPECT_EQ(first.err, "");
+  EXPECT_EQ(first.err, kSuccess);
+  EXPECT_EQ(first.out, "");
   EXPECT_FALSE(fs::exists(dir));
   EXPECT_TRUE(fs::is_directory(config_ / "other-program"));
 
@@ -85,7 +86,7 @@ TEST_F(Wipekey, KeepsTheUsersOwnFilesAndOptionsTouchNothing) {
   EXPECT_EQ(RunWithConfig("--bogus").exitCode, 2);
   EXPECT_TRUE(fs::exists(dir / "settings.ini"));
 
-  EXPECT_EQ(RunWithConfig().out, kSuccess);
+  EXPECT_EQ(RunWithConfig().err, kSuccess);
   EXPECT_FALSE(fs::exists(dir / "settings.ini"));
   EXPECT_TRUE(fs::exists(dir / "notes.txt"));
 }
@@ -96,10 +97,39 @@ TEST_F(Wipekey, FallsBackToHomeConfig) {
   StoreFullTree(dir / "settings.ini");
   StoreFullTree(config_ / "orrelux" / "settings.ini");
   RunResult r = RunWipekey("XDG_CONFIG_HOME=relative/path HOME='" + root_.path().string() + "'");
-  EXPECT_EQ(r.out, kSuccess);
+  EXPECT_EQ(r.err, kSuccess);
   EXPECT_FALSE(fs::exists(dir));
   EXPECT_TRUE(fs::is_directory(root_.path() / ".config"));
   EXPECT_TRUE(fs::exists(config_ / "orrelux" / "settings.ini"));
+}
+
+// Both programs name the same settings file in any environment; with HOME unset they
+// both take the account's home folder. (Only --help runs: nothing of the real home
+// folder is touched.)
+TEST_F(Wipekey, AgreesWithOrreluxWhereTheSettingsAre) {
+  auto helpNames = [](const fs::path& file) { return "(" + file.string() + ")"; };
+  struct Case {
+    const char* env;  // for wipekey
+    const char* home;
+    const char* xdg;
+  };
+  const std::string home = root_.path().string();
+  const Case cases[] = {{"-u HOME -u XDG_CONFIG_HOME", nullptr, nullptr},
+                        {"HOME= XDG_CONFIG_HOME=", "", ""},
+                        {"-u HOME XDG_CONFIG_HOME=relative", nullptr, "relative"}};
+  const char* savedHome = std::getenv("HOME");
+  const std::string homeCopy = savedHome ? savedHome : "";
+  const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string xdgCopy = savedXdg ? savedXdg : "";
+  for (const Case& c : cases) {
+    c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+    c.xdg ? ::setenv("XDG_CONFIG_HOME", c.xdg, 1) : ::unsetenv("XDG_CONFIG_HOME");
+    const fs::path expected = platform::SettingsFilePath();
+    savedHome ? ::setenv("HOME", homeCopy.c_str(), 1) : ::unsetenv("HOME");
+    savedXdg ? ::setenv("XDG_CONFIG_HOME", xdgCopy.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+    const RunResult r = RunWipekey(c.env, "--help");
+    EXPECT_NE(r.out.find(helpNames(expected)), std::string::npos) << c.env << ": " << r.out;
+  }
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ struct App {
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none
-  bool shuttingDown = false;
+  // Set when the orderly exit begins; read by the single-instance listener thread.
+  std::atomic<bool> shuttingDown{false};
   bool suspended = false;       // the "Suspend" choice: display suspended, window hidden
   // Start-up and shutdown sleep through this, so that tests can run without waiting.
   std::function<void(int milliseconds)> sleep;

@@ -31,8 +31,8 @@ bool ParseInt(const std::string& s, int& out) {
 }  // namespace
 
 std::string UsageText() {
-  return "Usage: orrelux [OPTION]...\n"
-         "A world clock and interactive globe.\n\n"
+  return std::string("Usage: orrelux [OPTION]...\n"
+                     "A world clock and interactive globe.\n\n"
          "  --scale N         show the 240 x 320 screen N times enlarged (1..8)\n"
          "  --fullscreen      fill the desktop, integer-scaled and centred\n"
          "  --time T          start the clock at the UTC instant T, e.g. 2026-12-07T12:00:00Z\n"
@@ -42,7 +42,8 @@ std::string UsageText() {
          "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
          "                    (degrees, north and east positive)\n"
          "  --info CITY       print the information lines of the most populous CITY\n"
-         "  --find PREFIX     list the cities whose names start with PREFIX\n"
+         "  --find PREFIX     list the cities whose names start with PREFIX\n") +
+         RenderUsageText() +
          "  --help            show this help and exit\n"
          "  --version         show the version and exit\n\n"
          "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini; run wipekey to reset them.\n";
@@ -113,9 +114,16 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
   App app;
   std::atomic<platform::Host*> liveHost{nullptr};
   platform::SingleInstance instance;
-  if (!instance.Acquire(env.instanceSocket, [&liveHost] {
-        if (platform::Host* h = liveHost.load()) h->PostMessage(platform::kMsgShowInstance);
+  // The listener is stopped before the window goes, so a request never reaches a freed
+  // host; once the exit has begun, a second start is told so and waits for it to end.
+  if (!instance.Acquire(env.instanceSocket, [&liveHost, &app] {
+        if (app.shuttingDown) return false;
+        platform::Host* h = liveHost.load();
+        if (!h) return false;
+        h->PostMessage(platform::kMsgShowInstance);
+        return true;
       })) {
+    std::fputs("Orrelux is already running; its window was brought to the front\n", stderr);
     return 0;
   }
 
@@ -164,6 +172,8 @@ int RunOrrelux(const CommandLine& cmd, EntryEnvironment env) {
     platform::InstallTerminationHandlers(nullptr);
     liveHost = nullptr;
   }
+  // The settings are saved by now: a copy started from here on may run.
+  instance.Release();
   // 7. The display and input close with the window.
   const int exitCode = app.host ? app.host->exitCode() : 0;
   ReleaseAll(app);
@@ -191,7 +201,6 @@ int Main(int argc, char** argv) {
   }
   if (cmd.help) {
     std::fputs(UsageText().c_str(), stdout);
-    std::fputs(RenderUsageText().c_str(), stdout);
     return 0;
   }
   if (cmd.version) {

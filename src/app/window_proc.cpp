@@ -254,12 +254,15 @@ void OnKeyDown(App& app, uint32_t key) {
 void OnHelp(App& app) {
   const std::filesystem::path file = app.paths.dataDir / kHelpFile;
   std::error_code ec;
-  if (std::filesystem::is_regular_file(file, ec) && platform::OpenWithDesktop(file)) {
+  const bool present = std::filesystem::is_regular_file(file, ec);
+  if (present && platform::OpenWithDesktop(file)) {
     app.host->display().Suspend();
     return;
   }
   // Nothing will take the focus, so the display stays up and the user is told.
-  const std::string text = "The help file " + file.string() + " could not be opened.";
+  const std::string text = present ? "No viewer for the help file was found (tried " + platform::DesktopOpener() +
+                                         "). Open " + file.string() + " in a web browser."
+                                   : "The help file " + file.string() + " could not be opened.";
   ShowMessageBox(app.ui, text.c_str(), "Error", kButtonsOk, nullptr);
   app.host->Invalidate();
 }

@@ -12,10 +12,13 @@ extern char** environ;
 
 namespace orx::platform {
 
-bool OpenWithDesktop(const std::filesystem::path& path) {
-  // ORRELUX_OPENER replaces xdg-open (tests point it at a recorder).
+std::string DesktopOpener() {
   const char* opener = std::getenv("ORRELUX_OPENER");
-  std::string program = opener && *opener ? opener : "xdg-open";
+  return opener && *opener ? opener : "xdg-open";
+}
+
+bool OpenWithDesktop(const std::filesystem::path& path) {
+  std::string program = DesktopOpener();
   std::string file = path.string();
   char* argv[] = {program.data(), file.data(), nullptr};
   pid_t pid = 0;

@@ -119,7 +119,11 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::span<const uint8_t>
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
 
-  std::string temp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+  // The hidden temporary name is built by appending: GCC 12 at -O3 misreads the chain
+  // of operator+ on a temporary string as an overlapping copy (-Wrestrict).
+  std::string tempName = ".";
+  tempName.append(path.filename().native()).append(".XXXXXX");
+  std::string temp = (dir / tempName).string();
   Fd fd(::mkstemp(temp.data()));
   if (fd.fd < 0) return false;
   ::fcntl(fd.fd, F_SETFD, FD_CLOEXEC);

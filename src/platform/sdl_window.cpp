@@ -113,9 +113,10 @@ class SdlDisplay final : public Display {
   void Suspend() override { suspended_ = true; }
   void Resume() override { suspended_ = false; }
 
-  // Copies the last frame to the window again (after a resize or an expose).
+  // Copies the last frame to the window again (after a resize or an expose). This
+  // also happens while suspended: suspension stops the program's own presentations,
+  // but an uncovered window must not keep another window's pixels.
   void Show() {
-    if (suspended_) return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     if (hasFrame_) {

@@ -1,10 +1,11 @@
 // Wipekey: erases Orrelux's stored settings, so that its next start uses the built-in
 // defaults, and tells the user whether that worked. It shares nothing with Orrelux but
 // the location of the settings: $XDG_CONFIG_HOME/orrelux/settings.ini (default
-// ~/.config/orrelux/). The file goes, and with it the orrelux folder once it is empty;
+// ~/.config/orrelux/). Its texts go to standard error and, with a display, to a box. The file goes, and with it the orrelux folder once it is empty;
 // the folders above it stay.
 #include <SDL.h>
 #include <dirent.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,13 +27,20 @@ constexpr char kFailure[] =
 constexpr char kSettingsName[] = "settings.ini";
 
 // The orrelux configuration folder, by the same rules as Orrelux: $XDG_CONFIG_HOME when
-// it is set and absolute, else $HOME/.config. Empty when neither gives a folder.
+// it is set and absolute, else the home folder's .config, the home folder being $HOME
+// or, when that is unset or empty, the account's home from the password database.
 std::string ConfigDir() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/orrelux";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/orrelux";
-  return {};
+  std::string home;
+  if (const char* h = std::getenv("HOME"); h != nullptr && h[0] != '\0') {
+    home = h;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    home = pw->pw_dir;
+  } else {
+    home = "/tmp";
+  }
+  return home + "/.config/orrelux";
 }
 
 // Deletes the settings file, the temporary files an interrupted save may have left
@@ -40,7 +48,6 @@ std::string ConfigDir() {
 // existed and was removed; a missing file means there was nothing stored to clear.
 bool DeleteSettingsTree() {
   const std::string dir = ConfigDir();
-  if (dir.empty()) return false;
   const std::string file = dir + "/" + kSettingsName;
   if (::unlink(file.c_str()) != 0) return false;
 
@@ -58,11 +65,11 @@ bool DeleteSettingsTree() {
 }
 
 // Shows the result in a message box when there is a display; the text always goes to
-// standard output (success) or standard error (failure) as well.
+// standard error as well.
 void Report(bool ok) {
   const char* text = ok ? kSuccess : kFailure;
-  std::fprintf(ok ? stdout : stderr, "%s\n", text);
-  std::fflush(ok ? stdout : stderr);
+  std::fprintf(stderr, "%s\n", text);
+  std::fflush(stderr);
 
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -75,8 +82,9 @@ void Report(bool ok) {
 void PrintUsage(std::FILE* to) {
   std::fprintf(to,
                "Usage: wipekey [--help] [--version]\n"
-               "Erases the stored Orrelux settings ($XDG_CONFIG_HOME/orrelux/settings.ini,\n"
-               "default ~/.config/orrelux/) so that Orrelux starts with its defaults.\n");
+               "Erases the stored Orrelux settings (%s/%s)\n"
+               "so that Orrelux starts with its defaults.\n",
+               ConfigDir().c_str(), kSettingsName);
 }
 
 }  // namespace

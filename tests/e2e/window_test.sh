@@ -42,7 +42,8 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window is ${WIDTH}x${HEIGHT}, expected 480x640"
 
 # A second start asks the first to show itself and ends with 0 at once.
-timeout 10 "$exe" --data-dir "$data" || fail "second start did not end with 0"
+second=$(timeout 10 "$exe" --data-dir "$data" 2>&1) || fail "second start did not end with 0"
+[ "$second" = "Orrelux is already running; its window was brought to the front" ] || fail "second start said: $second"
 kill -0 "$app_pid" || fail "the first copy ended"
 
 # SIGTERM: the orderly exit, which saves the settings.

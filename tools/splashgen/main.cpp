@@ -1,5 +1,6 @@
 // splashgen: draws the start-up picture (240 x 320, resource GIF 110) and the window icon
-// (32 x 32, resource GIF 101) from the same Earth pictures as the texture maps.
+// (32 x 32, resource GIF 101) from the same Earth pictures as the texture maps, and the
+// same globe as the desktop's icon-theme pictures (PNG with alpha, one per size).
 //
 // The splash is a starry night sky with the program's name at the top and a sunlit globe
 // at the bottom: an orthographic view of earth.jpg, shaded by a day/night terminator, with
@@ -8,18 +9,20 @@
 // y ~103) and its progress bar (x 40, y 120, 160 x 14) over it. The icon is a small lit
 // globe on magenta, the transparent key.
 //
-//   splashgen [--in DIR] [--font-dir DIR] [--out DIR]
+//   splashgen [--in DIR] [--font-dir DIR] [--out DIR] [--icon-theme DIR]
 //
 // Defaults: DIR in = /usr/share/xplanet/images, fonts from /usr/share/fonts/truetype/dejavu,
-// DIR out = res. The output is the same bytes on every run.
+// DIR out = res, icon theme = desktop/icons. The output is the same bytes on every run.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <png.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -338,20 +341,29 @@ bool DrawTitle(Canvas& canvas, FT_Library library, const std::string& fontDir) {
 // ---------------------------------------------------------------------------------------
 // Icon
 
-constexpr int kIconSize = 32;
+constexpr int kIconSize = 32;  // the window icon
 constexpr Rgb kTransparent{255, 0, 255};
+// The desktop's icon theme wants these sizes; each is drawn at its own size, so that
+// no picture is a blurred scaling of another.
+constexpr int kThemeIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
-// The icon's pixels and which of them are opaque.
-void DrawIcon(const Maps& maps, std::vector<uint8_t>& rgb, std::vector<bool>& opaque) {
+// A square icon of `size` pixels: each pixel's mean globe colour and the share of it
+// the globe covers (0..1).
+struct IconPixels {
+  int size;
+  std::vector<Vec3> colour;
+  std::vector<double> coverage;
+};
+
+IconPixels DrawIcon(const Maps& maps, int size) {
   const GlobeView view(18, 12);
   const Vec3 light = Normalized({-0.5, 0.55, 0.67});  // from the upper left, in view space
-  const Vec3 edge{12, 22, 52};
   constexpr int kSub = 8;
-  const double centre = kIconSize / 2.0, radius = kIconSize / 2.0 - 0.6;
-  rgb.assign(kIconSize * kIconSize * 3, 0);
-  opaque.assign(kIconSize * kIconSize, false);
-  for (int y = 0; y < kIconSize; ++y) {
-    for (int x = 0; x < kIconSize; ++x) {
+  const double centre = size / 2.0, radius = size / 2.0 - 0.6 * size / kIconSize;
+  IconPixels icon{size, std::vector<Vec3>(static_cast<size_t>(size) * size, Vec3{0, 0, 0}),
+                  std::vector<double>(static_cast<size_t>(size) * size, 0.0)};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
       Vec3 sum{0, 0, 0};
       int inside = 0;
       for (int sy = 0; sy < kSub; ++sy) {
@@ -372,18 +384,75 @@ void DrawIcon(const Maps& maps, std::vector<uint8_t>& rgb, std::vector<bool>& op
           ++inside;
         }
       }
-      const double coverage = static_cast<double>(inside) / (kSub * kSub);
-      if (coverage < 0.5) continue;
-      // Partly covered edge pixels lean towards a dark outline, which reads on any background.
-      const double blend = 1 - (coverage - 0.5) * 2;
-      const size_t i = static_cast<size_t>(y) * kIconSize + x;
-      opaque[i] = true;
-      for (int k = 0; k < 3; ++k) {
-        const double v = (sum[k] / inside) * (1 - blend) + edge[k] * blend;
-        rgb[i * 3 + k] = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
-      }
+      if (inside == 0) continue;
+      const size_t i = static_cast<size_t>(y) * size + x;
+      icon.coverage[i] = static_cast<double>(inside) / (kSub * kSub);
+      for (int k = 0; k < 3; ++k) icon.colour[i][k] = sum[k] / inside;
     }
   }
+  return icon;
+}
+
+uint8_t Channel(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 255.0))); }
+
+// The window icon has no alpha: a pixel is globe or key. Partly covered edge pixels
+// lean towards a dark outline, which reads on any background.
+void KeyedIcon(const IconPixels& icon, std::vector<uint8_t>& rgb, std::vector<bool>& opaque) {
+  const Vec3 edge{12, 22, 52};
+  rgb.assign(icon.coverage.size() * 3, 0);
+  opaque.assign(icon.coverage.size(), false);
+  for (size_t i = 0; i < icon.coverage.size(); ++i) {
+    if (icon.coverage[i] < 0.5) continue;
+    const double blend = 1 - (icon.coverage[i] - 0.5) * 2;
+    opaque[i] = true;
+    for (int k = 0; k < 3; ++k) rgb[i * 3 + k] = Channel(icon.colour[i][k] * (1 - blend) + edge[k] * blend);
+  }
+}
+
+// An RGBA PNG of the icon, its edge smoothed by the coverage. The same bytes every run.
+bool WritePngIcon(const IconPixels& icon, const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_compression_level(png, 9);
+  png_set_IHDR(png, info, icon.size, icon.size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(static_cast<size_t>(icon.size) * 4);
+  for (int y = 0; y < icon.size; ++y) {
+    for (int x = 0; x < icon.size; ++x) {
+      const size_t i = static_cast<size_t>(y) * icon.size + x;
+      for (int k = 0; k < 3; ++k) row[x * 4 + k] = Channel(icon.colour[i][k]);
+      row[x * 4 + 3] = Channel(icon.coverage[i] * 255);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+// The icon theme's pictures: <dir>/hicolor/NxN/apps/orrelux.png.
+bool WriteThemeIcons(const Maps& maps, const std::string& dir) {
+  for (int size : kThemeIconSizes) {
+    const std::string sub = dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    std::error_code ec;
+    std::filesystem::create_directories(sub, ec);
+    const std::string path = sub + "/orrelux.png";
+    if (!WritePngIcon(DrawIcon(maps, size), path)) {
+      std::fprintf(stderr, "splashgen: cannot write %s\n", path.c_str());
+      return false;
+    }
+    std::printf("%s\n", path.c_str());
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -418,7 +487,7 @@ bool WriteSplash(const Maps& maps, FT_Library library, const std::string& fontDi
 bool WriteIcon(const Maps& maps, const std::string& path) {
   std::vector<uint8_t> rgb;
   std::vector<bool> opaque;
-  DrawIcon(maps, rgb, opaque);
+  KeyedIcon(DrawIcon(maps, kIconSize), rgb, opaque);
   ColourHistogram histogram;
   for (size_t i = 0; i < opaque.size(); ++i) {
     if (opaque[i]) histogram.Add(&rgb[i * 3], 1);
@@ -439,7 +508,7 @@ bool WriteIcon(const Maps& maps, const std::string& path) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: splashgen [--in DIR] [--font-dir DIR] [--out DIR]\n");
+  std::fprintf(stderr, "usage: splashgen [--in DIR] [--font-dir DIR] [--out DIR] [--icon-theme DIR]\n");
   return 2;
 }
 
@@ -451,6 +520,7 @@ int main(int argc, char** argv) {
   std::string inDir = "/usr/share/xplanet/images";
   std::string fontDir = "/usr/share/fonts/truetype/dejavu";
   std::string outDir = "res";
+  std::string themeDir = "desktop/icons";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
@@ -461,6 +531,8 @@ int main(int argc, char** argv) {
       fontDir = value;
     } else if (arg == "--out") {
       outDir = value;
+    } else if (arg == "--icon-theme") {
+      themeDir = value;
     } else {
       return Usage();
     }
@@ -489,5 +561,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n%s\n", splash.c_str(), icon.c_str());
-  return 0;
+  return WriteThemeIcons(maps, themeDir) ? 0 : 1;
 }
