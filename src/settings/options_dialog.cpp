@@ -37,16 +37,16 @@ constexpr ColorRow kColorRows[kColorItemCount] = {
     {"Weather Info", &Settings::weatherColor},
 };
 
-// Credits of the bundled data and fonts (About page), 8-bit text.
+// Credits of the bundled data and fonts (About page), 8-bit text: each source, then its
+// licence. The weather service's message (which credits its source) follows the first.
 constexpr const char* kCredits[] = {
-    "Maps: NASA Visible Earth, public domain",
-    "Cities: GeoNames, CC BY 4.0",
-    "Time zones: IANA tz database, public domain",
-    "Country names: countries-list, MIT License",
-    "Country labels: Natural Earth, public domain",
-    "Fonts: DejaVu, Bitstream Vera licence",
-    "Skins, icons, keyboards: Orrelux project",
-    "Weather: Open-Meteo, CC BY 4.0",
+    "Maps: NASA Visible Earth",      "  public domain",
+    "Cities: GeoNames",              "  CC BY 4.0",
+    "Time zones: IANA tz database",  "  public domain",
+    "Country names: countries-list", "  MIT License",
+    "Country points: Natural Earth", "  public domain",
+    "Fonts: DejaVu Sans and Mono",   "  Bitstream Vera licence",
+    "Skins, icons and keyboards:",   "  the Orrelux developers",
 };
 
 template <class T>

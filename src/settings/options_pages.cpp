@@ -53,41 +53,42 @@ constexpr ControlRow List(ControlKind kind, Slot slot, int x, int y, int width, 
 // General
 
 constexpr ControlRow kGeneral[] = {
-    Check(1024, "Animated rotation to City", 20, 65, &S::animatedRotationToCity),
-    Track("Animation Speed:", 125, 82, 80, 20, &S::animationSpeed, 1, 100),
-    Check(1023, "Auto update of Earth's shadow", 20, 109, &S::autoUpdateOfEarthsShadow),
-    Track("Interval (mins):", 125, 125, 80, 20, &S::shadowUpdateInterval, 1, 20),
-    Check(1022, "Rotate Globe", 20, 153, &S::rotateGlobe),
-    Track("Rotation Speed:", 125, 169, 80, 20, &S::rotationSpeed, 1, 100),
-    Check(1007, "Snap to nearest populous place", 20, 193, &S::snapToNearestPopulousPlace, Slot::kSnapPopulous),
-    Check(1006, "Snap to nearest displayed place", 20, 208, &S::snapToNearestDisplayedPlace, Slot::kSnapDisplayed),
-    Check(1005, "Snap to nearest known place", 20, 223, &S::snapToNearestKnownPlace, Slot::kSnapKnown),
-    Check(1004, "Show country name at snap point", 20, 238, &S::showCountryNameAtSnapPoint, Slot::kShowCountryName),
-    Track("Snap Radius:", 125, 258, 80, 20, &S::snapRadius, 1, 200),
-    Label("(Nautical miles)", 20, 270),
+    Check(1024, "Animated rotation to City", 16, 65, &S::animatedRotationToCity),
+    Track("Animation Speed:", 120, 82, 80, 16, &S::animationSpeed, 1, 100),
+    Check(1023, "Auto update of Earth's shadow", 16, 109, &S::autoUpdateOfEarthsShadow),
+    Track("Interval (mins):", 120, 125, 80, 16, &S::shadowUpdateInterval, 1, 20),
+    Check(1022, "Rotate Globe", 16, 153, &S::rotateGlobe),
+    Track("Rotation Speed:", 120, 169, 80, 16, &S::rotationSpeed, 1, 100),
+    Check(1007, "Snap to nearest populous place", 16, 193, &S::snapToNearestPopulousPlace, Slot::kSnapPopulous),
+    Check(1006, "Snap to nearest displayed place", 16, 208, &S::snapToNearestDisplayedPlace, Slot::kSnapDisplayed),
+    Check(1005, "Snap to nearest known place", 16, 223, &S::snapToNearestKnownPlace, Slot::kSnapKnown),
+    Check(1004, "Show country name at snap point", 16, 238, &S::showCountryNameAtSnapPoint, Slot::kShowCountryName),
+    Track("Snap Radius:", 120, 258, 80, 16, &S::snapRadius, 1, 200),
+    Label("(Nautical miles)", 16, 270),
 };
 
 // ---------------------------------------------------------------------------------------
 // Display
 
-constexpr Choice kLatLonFormats[] = {{"D.DD\xB0", 1036, 105}, {"DD\xB0 MM'", 1037, 160}};
-constexpr Choice kTimeFormats[] = {{"12hr", 0, 95}, {"24hr", 1, 140}, {"HHMM", 2, 185}};
-constexpr Choice kGridSteps[] = {{"10\xB0", 1030, 95}, {"15\xB0", 1031, 140}, {"30\xB0", 1032, 185}};
-constexpr Choice kDistanceUnits[] = {{"km", 0, 95}, {"mi", 1, 140}, {"nm", 2, 185}};
+// "Time Format:" has its own line: its three choices would not fit beside it.
+constexpr Choice kLatLonFormats[] = {{"D.DD\xB0", 1036, 110}, {"DD\xB0 MM'", 1037, 164}};
+constexpr Choice kTimeFormats[] = {{"12hr", 0, 80, 230}, {"24hr", 1, 125, 230}, {"HHMM", 2, 170, 230}};
+constexpr Choice kGridSteps[] = {{"10\xB0", 1030, 80}, {"15\xB0", 1031, 125}, {"30\xB0", 1032, 170}};
+constexpr Choice kDistanceUnits[] = {{"km", 0, 80}, {"mi", 1, 125}, {"nm", 2, 170}};
 
 constexpr ControlRow kDisplay[] = {
-    Check(1011, "Lat/Lon", 20, 70, &S::latLon),
-    Check(1002, "Antipodes", 20, 85, &S::antipodes),
-    Radio("Lat/Lon Format:", 20, 103, kLatLonFormats, Flag(&S::latLonFormat)),
-    Check(1012, "City Time", 20, 125, &S::cityTime),
-    Check(1013, "City Date", 20, 140, &S::cityDate),
-    Check(1014, "City's next DST Transition", 20, 155, &S::citysNextDstTransition),
-    Check(1017, "City Population", 20, 170, &S::cityPopulation),
-    Check(1008, "Tropic and Polar circles", 20, 185, &S::tropicAndPolarCircles),
-    Check(1010, "Show all countries", 20, 200, &S::showAllCountries),
-    Radio("Time Format:", 20, 230, kTimeFormats, Number(&S::timeFormat)),
-    Radio("Grid Step:", 20, 248, kGridSteps, Number(&S::gridStep)),
-    Radio("Distance:", 20, 266, kDistanceUnits, Number(&S::distanceUnits)),
+    Check(1011, "Lat/Lon", 16, 70, &S::latLon),
+    Check(1002, "Antipodes", 16, 85, &S::antipodes),
+    Radio("Lat/Lon Format:", 16, 103, kLatLonFormats, Flag(&S::latLonFormat)),
+    Check(1012, "City Time", 16, 125, &S::cityTime),
+    Check(1013, "City Date", 16, 140, &S::cityDate),
+    Check(1014, "City's next DST Transition", 16, 155, &S::citysNextDstTransition),
+    Check(1017, "City Population", 16, 170, &S::cityPopulation),
+    Check(1008, "Tropic and Polar circles", 16, 185, &S::tropicAndPolarCircles),
+    Check(1010, "Show all countries", 16, 200, &S::showAllCountries),
+    Radio("Time Format:", 16, 216, kTimeFormats, Number(&S::timeFormat)),
+    Radio("Grid Step:", 16, 248, kGridSteps, Number(&S::gridStep)),
+    Radio("Distance:", 16, 266, kDistanceUnits, Number(&S::distanceUnits)),
 };
 
 // ---------------------------------------------------------------------------------------
@@ -132,20 +133,20 @@ constexpr ControlRow kMaps[] = {
 // Cities: the finder (mode, name field or choice box, results) and the displayed cities.
 
 constexpr Choice kFindModes[] = {
-    {"City Name", kFindByName, 20}, {"Country", kFindByCountry, 90}, {"Population", kFindByPopulation, 160}};
+    {"City Name", kFindByName, 14}, {"Country", kFindByCountry, 90}, {"Population", kFindByPopulation, 152}};
 
 constexpr ControlRow kCities[] = {
-    Radio("", 15, 55, kFindModes, {}, Slot::kFindMode),
-    {.kind = K::kEditField, .slot = Slot::kFindName, .x = 15, .y = 72, .width = 210},
-    Combo(Slot::kFindChoice, 15, 72, 210, 100),
+    Radio("", 14, 55, kFindModes, {}, Slot::kFindMode),
+    {.kind = K::kEditField, .slot = Slot::kFindName, .x = 14, .y = 72, .width = 212},
+    Combo(Slot::kFindChoice, 14, 72, 212, 100),
     Label("Available Cities:", 20, 92),
-    List(K::kCityList, Slot::kAvailableCities, 15, 106, 143, 80, true),
+    List(K::kCityList, Slot::kAvailableCities, 14, 106, 142, 80, true),
     Label("Displayed Cities:", 20, 189),
-    List(K::kCityList, Slot::kDisplayedCities, 15, 203, 143, 80, true),
-    Button(kCmdCityAdd, "Add", 161, 148, 64),
-    Button(kCmdCityAddAll, "Add All", 161, 168, 64),
-    Button(kCmdCityRemove, "Remove", 161, 203, 64),
-    Button(kCmdCityRemoveAll, "Remove All", 161, 223, 64),
+    List(K::kCityList, Slot::kDisplayedCities, 14, 203, 142, 80, true),
+    Button(kCmdCityAdd, "Add", 160, 148, 66),
+    Button(kCmdCityAddAll, "Add All", 160, 168, 66),
+    Button(kCmdCityRemove, "Remove", 160, 203, 66),
+    Button(kCmdCityRemoveAll, "Remove All", 160, 223, 66),
 };
 
 // ---------------------------------------------------------------------------------------
@@ -166,7 +167,7 @@ constexpr ControlRow kGps[] = {
     Check(1042, "Show History", 20, 220, &S::showHistory),
     Check(1043, "As Route", 130, 220, &S::asRoute),
     Check(1044, "Auto Update", 20, 235, &S::gpsAutoUpdate),
-    Label("(mins)", 40, 247),
+    Label("(mins)", 40, 249),
     Track("", 130, 235, 70, 130, &S::gpsUpdateInterval, 5, 120),
     Button(kCmdGpsAddCurrent, "Add Current", 20, 265, 90),
     Button(kCmdGpsClearHistory, "Clear History", 130, 265, 90),
@@ -204,7 +205,7 @@ constexpr ControlRow kWeather[] = {
 constexpr ControlRow kRoutes[] = {
     Label("Select Routes/Places to show:", 20, 65),
     List(K::kListBox, Slot::kRoutes, 20, 80, 200, 170, true),
-    Button(kCmdClearRoutes, "Clear Selection", 130, 255, 90),
+    Button(kCmdClearRoutes, "Clear Selection", 124, 255, 96),
 };
 
 constexpr ControlRow kAdvanced[] = {
@@ -214,9 +215,10 @@ constexpr ControlRow kAdvanced[] = {
     Group("Advanced Texture Parameters", 15, 135, 210, 60),
     Track("Brightness:", 115, 156, 80, 25, &S::textureBrightness, 0, 100),
     Check(1001, "3D Texture Smoothing", 25, 175, &S::textureSmoothing3d),
-    Check(1021, "Antialiased Lines", 20, 220, &S::antialiasedLines),
-    Check(1029, "Direction Pointers for Distance Arc", 20, 235, &S::directionPointersForDistanceArc),
-    Check(1040, "Semi-transparent Text Background", 20, 250, &S::semiTransparentTextBackground),
+    // The two long texts need the page's whole width.
+    Check(1021, "Antialiased Lines", 12, 220, &S::antialiasedLines),
+    Check(1029, "Direction Pointers for Distance Arc", 12, 235, &S::directionPointersForDistanceArc),
+    Check(1040, "Semi-transparent Text Background", 12, 250, &S::semiTransparentTextBackground),
 };
 
 constexpr ControlRow kColors[] = {
@@ -237,8 +239,8 @@ constexpr ControlRow kAbout[] = {
     {.kind = K::kCentredLabel, .label = "Orrelux", .x = 120, .y = 62},
     {.kind = K::kCentredLabel, .label = "Version " ORRELUX_VERSION, .x = 120, .y = 78},
     {.kind = K::kCentredLabel, .label = "Support:", .x = 120, .y = 100},
-    {.kind = K::kCentredLabel, .label = "the Help button opens the user guide", .x = 120, .y = 114},
-    {.kind = K::kCentredLabel, .label = "Free software by the Orrelux project", .x = 120, .y = 136},
+    {.kind = K::kCentredLabel, .label = "Help button: the user guide", .x = 120, .y = 114},
+    {.kind = K::kCentredLabel, .label = "(c) 2026 the Orrelux developers", .x = 120, .y = 136},
     {.kind = K::kCentredLabel, .label = "Other Credits:", .x = 120, .y = 166},
     List(K::kListBox, Slot::kAbout, 20, 185, 200, 100, false),
 };
