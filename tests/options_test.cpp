@@ -6,10 +6,15 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "app/options_screen.h"
 #include "cities/city_lists.h"
+#include "gfx/fold.h"
+#include "cities/saved_cities.h"
+#include "platform/settings_store.h"
 #include "platform/messages.h"
 #include "platform/png_writer.h"
 #include "settings/options_lists.h"
@@ -141,6 +146,22 @@ class OptionsTest : public HeadlessApp {
   }
   // Taps the centre of a widget's first line.
   void TapOn(const Widget& w, int dx = 4) { Tap(w.x + dx, w.y + 5); }
+  // OK or Cancel through the dialog's handler, counting texture rebuilds instead of
+  // composing the texture.
+  int Close(int command) {
+    int rebuilds = 0;
+    OptionsEnv env = OptionsEnvOf(app_);
+    env.rebuildTexture = [&rebuilds] { ++rebuilds; };
+    EXPECT_TRUE(OptionsCommand(app_.options, env, command));
+    EXPECT_FALSE(app_.options.isOpen);
+    EXPECT_EQ(app_.window.screenMode, kScreenGlobe);
+    return rebuilds;
+  }
+  std::string Stored() const {
+    platform::SettingsStore store;
+    SaveSettings(app_.settings, store);
+    return store.Serialize();
+  }
   bool WritePicture(const std::filesystem::path& path, int scale) {
     const FrameBuffer& f = app_.frame;
     std::vector<uint16_t> big(static_cast<size_t>(f.width * scale) * f.height * scale);
@@ -171,6 +192,246 @@ TEST_F(OptionsTest, EveryPageIsDrawnInBothSkinsAndWrittenForReview) {
   }
 }
 
+
+// Every file below the test's folder with its last write time.
+std::map<std::string, std::filesystem::file_time_type> Files(const std::filesystem::path& root) {
+  std::map<std::string, std::filesystem::file_time_type> out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (e.is_regular_file()) out[e.path().string()] = e.last_write_time();
+  }
+  return out;
+}
+
+TEST_F(OptionsTest, OkWithoutAChangeKeepsEverySettingRebuildsNothingAndWritesNoFile) {
+  app_.settings.gpsBaud = 12;  // shows "14400" (index 4), which OK stores
+  app_.settings.twilightType = -1034;
+  Settings expected = app_.settings;
+  expected.gpsBaud = 4;
+  const std::string before = [&] {
+    std::swap(app_.settings, expected);
+    std::string text = Stored();
+    std::swap(app_.settings, expected);
+    return text;
+  }();
+  const auto files = Files(dir_.path());
+  const size_t cities = app_.selectedCities.size();
+  Open();
+  EXPECT_STREQ(Control<ComboBox>(Slot::kGpsBaud).SelectedItem()->text, "14400");
+  EXPECT_EQ(app_.settings.gpsBaud, 12);  // nothing changes before OK
+  EXPECT_FALSE(Control<CheckBox>(Slot::kTwilightShown).ticked);
+  EXPECT_EQ(Control<RadioGroup>(Slot::kTwilightKind).SelectedId(), 1034);
+  EXPECT_EQ(Close(2016), 0);
+  EXPECT_EQ(Stored(), before);
+  EXPECT_EQ(Files(dir_.path()), files);
+  EXPECT_EQ(app_.selectedCities.size(), cities);
+}
+
+TEST_F(OptionsTest, TappedControlsAreStoredByOkAndForgottenByCancel) {
+  const Settings start = app_.settings;
+  Open();
+  // General: a check box and a slider's right arrow.
+  TapOn(Labelled<CheckBox>("Rotate Globe"));
+  const Slider& radius = Labelled<Slider>("Snap Radius:");
+  Tap(radius.trackX + radius.trackWidth - 5, radius.trackY + 5);
+  // Display: a radio choice, on its own page.
+  Tap(app_.options.tabs.pages[1]->tabX + 20, 40);
+  ASSERT_EQ(app_.options.tabs.ActivePageId(), kPageDisplay);
+  const RadioGroup& grid = Labelled<RadioGroup>("Grid Step:");
+  Tap(grid.items[2].x + 3, grid.items[2].y + 5);
+  EXPECT_EQ(Close(2017), 0);
+  EXPECT_EQ(app_.settings.rotateGlobe, start.rotateGlobe);
+  EXPECT_EQ(app_.settings.snapRadius, start.snapRadius);
+  EXPECT_EQ(app_.settings.gridStep, start.gridStep);
+
+  Open();
+  EXPECT_EQ(app_.options.tabs.ActivePageId(), kPageDisplay);  // the page it was closed on
+  const RadioGroup& reopened = Labelled<RadioGroup>("Grid Step:");  // built anew
+  Tap(reopened.items[2].x + 3, reopened.items[2].y + 5);
+  EXPECT_EQ(Close(2016), 0);
+  EXPECT_EQ(app_.settings.gridStep, 1032);
+}
+
+TEST_F(OptionsTest, TheDialogOpensOnGeneralAfterAStartAndKeepsTheSnapRule) {
+  app_.settings.snapToNearestKnownPlace = false;
+  app_.settings.snapToNearestPopulousPlace = true;
+  Open();
+  EXPECT_EQ(app_.options.tabs.ActivePageId(), kPageGeneral);
+  CheckBox& country = Control<CheckBox>(Slot::kShowCountryName);
+  EXPECT_FALSE(country.enabled());  // on opening it follows "known place" alone
+  TapOn(Control<CheckBox>(Slot::kSnapDisplayed));
+  EXPECT_TRUE(country.enabled());
+  for (Slot slot : {Slot::kSnapPopulous, Slot::kSnapDisplayed, Slot::kSnapKnown}) {
+    if (Control<CheckBox>(slot).ticked) TapOn(Control<CheckBox>(slot));
+  }
+  EXPECT_FALSE(country.enabled());
+  const bool shown = country.ticked;
+  TapOn(country);
+  EXPECT_EQ(country.ticked, shown);  // a disabled box ignores taps
+}
+
+TEST_F(OptionsTest, TwilightKindAndSpecularityAreEachStoredWhenChanged) {
+  app_.settings.twilightType = 1033;
+  app_.settings.earthShadowSpecularity = 40;
+  Open();
+  // Distinct twilight stays on; only the specularity moves.
+  Control<Slider>(Slot::kSpecularity).value = 55.7;
+  EXPECT_EQ(Close(2016), 1);
+  EXPECT_EQ(app_.settings.earthShadowSpecularity, 55);
+  EXPECT_EQ(app_.settings.twilightType, 1033);
+  // Twilight turned off with another kind chosen.
+  Open();
+  Control<CheckBox>(Slot::kTwilightShown).ticked = false;
+  Control<RadioGroup>(Slot::kTwilightKind).Select(1035);
+  EXPECT_EQ(Close(2016), 1);
+  EXPECT_EQ(app_.settings.twilightType, -1035);
+  // While it is off, a new kind alone is still kept.
+  Open();
+  Control<RadioGroup>(Slot::kTwilightKind).Select(1034);
+  EXPECT_EQ(Close(2016), 1);
+  EXPECT_EQ(app_.settings.twilightType, -1034);
+}
+
+TEST_F(OptionsTest, MapChoicesRebuildOnlyWhatTheTextureIsMadeOf) {
+  app_.settings.useOverlayMap = false;
+  app_.settings.overlayMapFile = "Night.gif";
+  Open();
+  Control<ComboBox>(Slot::kOverlayMap).SelectText("Day.gif");
+  EXPECT_EQ(Close(2016), 0);  // the overlay is off: stored, not composed
+  EXPECT_EQ(app_.settings.overlayMapFile, "Day.gif");
+
+  app_.settings.mainMapFile = "Lost.gif";  // not among the maps: the box shows nothing
+  Open();
+  EXPECT_EQ(Control<ComboBox>(Slot::kMainMap).SelectedItem(), nullptr);
+  EXPECT_EQ(Close(2016), 0);
+  EXPECT_EQ(app_.settings.mainMapFile, "Lost.gif");
+
+  Open();
+  Control<ComboBox>(Slot::kMainMap).SelectText("Night.gif");
+  Labelled<CheckBox>("Use Overlay Map").ticked = true;
+  EXPECT_EQ(Close(2016), 1);
+  EXPECT_EQ(app_.settings.mainMapFile, "Night.gif");
+  EXPECT_TRUE(app_.settings.useOverlayMap);
+}
+
+TEST_F(OptionsTest, ColoursAreEditedOnCopiesUntilOk) {
+  const Color565 grid = app_.settings.gridColor;
+  Open();
+  ShowPage(kPageColors);
+  ColorListBox& list = Control<ColorListBox>(Slot::kColorItems);
+  const ColorPicker& picker = Control<ColorPicker>(Slot::kColorPicker);
+  Tap(picker.x + 2, picker.y + 2);  // no item chosen: nothing changes
+  EXPECT_EQ(app_.options.colours[2], grid);
+  Tap(list.x + 40, list.y + 2 + 2 * list.itemHeight + 3);  // "Lat/Lon Grid"
+  ASSERT_NE(list.SelectedItem(), nullptr);
+  EXPECT_STREQ(list.SelectedItem()->text, "Lat/Lon Grid");
+  Tap(picker.x + 2, picker.y + 2);  // the black cell
+  EXPECT_EQ(app_.options.colours[2], 0x0000);
+  EXPECT_EQ(app_.settings.gridColor, grid);
+  EXPECT_EQ(Close(2017), 0);
+  EXPECT_EQ(app_.settings.gridColor, grid);
+  Open();
+  ShowPage(kPageColors);
+  ColorListBox& again = Control<ColorListBox>(Slot::kColorItems);  // built anew
+  Tap(again.x + 40, again.y + 2 + 2 * again.itemHeight + 3);
+  Tap(Control<ColorPicker>(Slot::kColorPicker).x + 2, Control<ColorPicker>(Slot::kColorPicker).y + 2);
+  EXPECT_EQ(Close(2016), 0);
+  EXPECT_EQ(app_.settings.gridColor, 0x0000);
+}
+
+TEST_F(OptionsTest, CitiesFoundByNameAreDisplayedAfterOkAndSavedAtExit) {
+  Open();
+  ShowPage(kPageCities);
+  EditField& field = Control<EditField>(Slot::kFindName);
+  TapOn(field);
+  EXPECT_TRUE(app_.ui.keyboardShown);
+  for (char c : std::string("Zur")) Post(platform::kMsgChar, static_cast<uint8_t>(c));
+  CityListBox& found = Control<CityListBox>(Slot::kAvailableCities);
+  int zurich = -1;
+  for (int i = 0; i < found.ItemCount() && zurich < 0; ++i) {
+    if (std::string(found.ItemAt(i)->text) == "Z\xFCrich") zurich = i;
+  }
+  ASSERT_GE(zurich, 0);
+  for (int i = 0; i < found.ItemCount(); ++i) {
+    EXPECT_EQ(CompareFolded(std::string(found.ItemAt(i)->text).substr(0, 3).c_str(), "zur"), 0);
+  }
+  found.SelectIndex(zurich, true);
+  Command(2018);  // "Add"
+  Command(2018);      // twice: the city is listed once
+  CityListBox& shown = Control<CityListBox>(Slot::kDisplayedCities);
+  const int before = static_cast<int>(app_.selectedCities.size());
+  ASSERT_EQ(shown.ItemCount(), before + 1);
+  EXPECT_EQ(found.NextSelected(0), -1);
+  // Country mode lists a country's cities.
+  const RadioGroup& mode = Control<RadioGroup>(Slot::kFindMode);
+  Tap(mode.items[1].x + 3, mode.items[1].y + 5);
+  EXPECT_FALSE(field.visible());
+  ComboBox& choice = Control<ComboBox>(Slot::kFindChoice);
+  EXPECT_TRUE(choice.visible());
+  choice.SelectText("Switzerland");
+  ASSERT_TRUE(choice.onChange);
+  choice.onChange(&choice, kNotifySelectionChanged);
+  EXPECT_GT(found.ItemCount(), 10);
+  EXPECT_EQ(Close(2016), 0);
+  ASSERT_EQ(static_cast<int>(app_.selectedCities.size()), before + 1);
+  EXPECT_STREQ(app_.selectedCities.back()->name, "Z\xFC" "rich");
+
+  const size_t count = app_.selectedCities.size();
+  ShutDown(app_);
+  CityDatabase db;
+  OpenCityDatabase(db, app_.paths.dataDir / "cities.bin");
+  PlaceList restored;
+  LoadDisplayedCities(db, app_.paths.userDataDir / "cities.sav", restored);
+  ASSERT_EQ(restored.size(), count);
+  EXPECT_STREQ(restored.back()->name, "Z\xFC" "rich");
+}
+
+TEST_F(OptionsTest, TheChosenRoutesAreShownAndWrittenAtExit) {
+  Open();
+  ShowPage(kPageRoutes);
+  ListBox& list = Control<ListBox>(Slot::kRoutes);
+  ASSERT_GE(list.ItemCount(), 2);
+  Command(2031);  // "Clear Selection"
+  EXPECT_EQ(list.NextSelected(0), -1);
+  list.SelectText("london_sydney.xml", true);
+  EXPECT_EQ(Close(2016), 0);
+  EXPECT_EQ(RouteNames(app_.routes), std::vector<std::string>{"london_sydney.xml"});
+
+  ShutDown(app_);
+  platform::SettingsStore written(app_.paths.settingsFile);
+  Settings read;
+  LoadSettings(read, written);
+  EXPECT_EQ(read.routeFiles, std::vector<std::string>{"london_sydney.xml"});
+}
+
+TEST_F(OptionsTest, ApplyChangesTheSkinAndFontAtOnceAndCancelKeepsThem) {
+  Open();
+  ShowPage(kPageAppearance);
+  Control<ComboBox>(Slot::kSkin).SelectText("Dark.gif");
+  Control<ComboBox>(Slot::kFont).SelectText("9 pt Variable Width");
+  Command(2027);
+  EXPECT_EQ(app_.settings.skinFile, "Dark.gif");
+  EXPECT_EQ(app_.settings.font, 2);
+  EXPECT_EQ(app_.font.index, 2);
+  // The open dialog is laid out for the new font.
+  const TabPage& general = *app_.options.tabs.pages[0];
+  EXPECT_EQ(general.tabWidth, TextWidth(app_.font, "General") + 15);
+  EXPECT_EQ(Close(2017), 0);
+  EXPECT_EQ(app_.settings.skinFile, "Dark.gif");
+  EXPECT_EQ(app_.settings.font, 2);
+}
+
+TEST_F(OptionsTest, ClosingTheNoTextureMessageOpensTheDialog) {
+  app_.globe.texture = {};
+  app_.globe.view.redrawRequested = true;
+  Post(platform::kMsgPaint);
+  ASSERT_NE(app_.ui.activeModalDialog, nullptr);
+  const Widget& box = *app_.ui.activeModalDialog;
+  // The box's OK button lies in its bottom row, centred.
+  Tap(box.x + box.width / 2, box.y + box.height - 12);
+  EXPECT_EQ(app_.ui.activeModalDialog, nullptr);
+  EXPECT_TRUE(app_.options.isOpen);
+  EXPECT_EQ(app_.window.screenMode, kScreenOptions);
+}
 
 // In each of the three fonts, nothing on a page overlaps, every caption fits its button,
 // everything lies inside the page, and a group box's frame and caption cross no control.

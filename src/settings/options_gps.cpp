@@ -35,15 +35,17 @@ void ShowOnly(const OptionsDialog& d, OptionsEnv& env, const char* text) {
 }  // namespace
 
 void OpenGpsPage(OptionsDialog& d, OptionsEnv& env) {
-  Settings& s = env.settings;
-  if (s.gpsPort < 0 || s.gpsPort >= kGpsPortCount) s.gpsPort = 0;
-  if (s.gpsBaud < 0 || s.gpsBaud >= static_cast<int>(kGpsBaudRates.size())) s.gpsBaud = kDefaultBaudChoice;
+  // A stored choice out of range shows the first port and 14400 baud (which OK then
+  // stores); the settings themselves change only with OK.
+  const Settings& s = env.settings;
+  const int port = s.gpsPort >= 0 && s.gpsPort < kGpsPortCount ? s.gpsPort : 0;
+  const int baud = s.gpsBaud >= 0 && s.gpsBaud < static_cast<int>(kGpsBaudRates.size()) ? s.gpsBaud : kDefaultBaudChoice;
   ComboBox& ports = PortBox(d);
   for (int i = 0; i < kGpsPortCount; ++i) ports.AddItem(GpsPortName(i).c_str(), true);
-  ports.SelectText(GpsPortName(s.gpsPort).c_str());
+  ports.SelectText(GpsPortName(port).c_str());
   ComboBox& bauds = BaudBox(d);
   for (int rate : kGpsBaudRates) bauds.AddItem(std::to_string(rate).c_str(), true);
-  bauds.SelectText(std::to_string(kGpsBaudRates[static_cast<size_t>(s.gpsBaud)]).c_str());
+  bauds.SelectText(std::to_string(kGpsBaudRates[static_cast<size_t>(baud)]).c_str());
   if (env.gps) EnableGpsStatus(*env.gps, true);
 }
 
