@@ -26,6 +26,7 @@
 #include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "ui/ui_state.h"
+#include "weather/weather.h"
 
 namespace orx {
 
@@ -73,6 +74,8 @@ struct App {
   PlaceList displayedCountries; // every country when `Show all countries` is on
   RouteList routes;             // the loaded route and place files, in settings order
   MeasureState measure;         // the pointed place, the distance path, the information stack
+  WeatherClient weather;        // weather files, fetch threads, the `weather lock`
+  WeatherPlaceList weatherPlaces;  // drawn as the scene's weather layer
   OptionsDialog options{ui.context};  // the Options screen's pages, built while it is shown
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;

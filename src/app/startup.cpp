@@ -51,6 +51,21 @@ bool FadeInSplash(App& app) {
   return true;  // the splash image is released here, whatever follows
 }
 
+// Weather: the files in the user's weather/ folder, icons there or bundled, message
+// boxes and worker tasks through the window's queue.
+void SetUpWeather(App& app) {
+  app.weather.paths = MakeWeatherPaths(app.paths.dataDir, app.paths.userDataDir);
+  app.weather.serviceDataDir = app.paths.dataDir;
+  std::error_code ec;
+  std::filesystem::create_directories(app.weather.paths.folder, ec);
+  app.weather.showMessage = [&app](const char* text, const char* caption) {
+    ShowMessageBox(app.ui, text, caption, kButtonsOk, nullptr);
+  };
+  platform::Host* host = app.host.get();
+  app.weather.wake = [host] { host->PostMessage(kMsgWeatherTasks); };
+  SetWeatherLayer(app.weatherPlaces, app.sceneLayers);
+}
+
 }  // namespace
 
 const char* ClosingMessage(int status) {
@@ -69,7 +84,9 @@ int StartUp(App& app) {
     return status;
   };
   // 1. The locks of the GPS reader and the weather client are created with their
-  //    subsystems' state records.
+  //    subsystems' state records; the weather client learns its folders and how to
+  //    reach the user-interface thread.
+  SetUpWeather(app);
 
   // 2. Display properties and the frame buffer.
   app.displayProperties = app.host->display().Properties();
@@ -224,6 +241,8 @@ void ReleaseAll(App& app) {
   app.displayedCountries.clear();
   CloseCityDatabase(app.cities);
   app.routes.clear();
+  DestroyWeatherPlaces(app.weatherPlaces);
+  StopWeatherThreads(app.weather);
   // Panels, dialogs, lists, routes, weather and the GPS reader are released here by
   // their subsystems as they join.
 }

@@ -279,8 +279,16 @@ void OnTimer(App& app) {
     RebuildWithProgress(app);
   }
   if (s.rotateGlobe) RotateTick(app.globe.view, s.rotationSpeed);
-  // Weather: finished fetches are collected and automatic fetches started here once the
-  // weather client exists. GPS: the latest fix is copied and, with `Auto Update`, history
+  // Weather: the workers' tasks, the finished fetch, the automatic update.
+  RunWeatherUiTasks(app.weather);
+  if (s.showWeather) {
+    if (LoadWeatherPlaces(app.weather, app.weatherPlaces)) RequestRedraw(app);
+    if (s.weatherAutoUpdate && --w.weatherCountdown < 1) {
+      w.weatherCountdown = s.weatherUpdateInterval * kTicksPerMinute;
+      StartWeatherFetch(app.weather, WeatherRequestFromSettings(s), false);
+    }
+  }
+  // GPS: the latest fix is copied and, with `Auto Update`, history
   // points are added here once the GPS reader exists.
   if (app.globe.view.redrawRequested || app.ui.activePanel || app.ui.activeModalDialog) app.host->Invalidate();
 }
@@ -433,6 +441,9 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
       host.Invalidate();
       return 0;
     }
+    case kMsgWeatherTasks:
+      RunWeatherUiTasks(app.weather);
+      return 0;
     case kMsgTimer:
       OnTimer(app);
       return 0;

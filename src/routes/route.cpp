@@ -110,12 +110,16 @@ bool RoutePlace::AttachImage(const std::filesystem::path& folder, const std::str
     Destroy(*image);
     return false;
   }
+  AttachLoadedImage(std::move(image));
+  return true;
+}
+
+void RoutePlace::AttachLoadedImage(std::unique_ptr<ImageObject> image) {
   offsetX = -(image->width / 2);
   offsetY = -(image->height / 2);
   displayMask &= ~kPlaceShowMarker;
   if (image_) Destroy(*image_);
   image_ = std::move(image);
-  return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -49,6 +49,8 @@ class RoutePlace : public Place {
   // Loads the GIF `fileName` from `folder` whole. On success the picture is centred on
   // the point and the marker bit is cleared; on failure nothing changes.
   bool AttachImage(const std::filesystem::path& folder, const std::string& fileName);
+  // Attaches a picture already loaded whole, centred on the point, without the marker.
+  void AttachLoadedImage(std::unique_ptr<ImageObject> image);
   const std::string& label() const { return label_; }
   const ImageObject* image() const { return image_.get(); }
 

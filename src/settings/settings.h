@@ -12,7 +12,8 @@
 
 namespace orx {
 
-inline constexpr char kDefaultWeatherUrl[] = "http://weather.orrelux.org/cgi-bin/WeatherService.php";
+// orrelux-weatherd on loopback (its default port; see weather/service_address.h).
+inline constexpr char kDefaultWeatherUrl[] = "http://127.0.0.1:47380/cgi-bin/WeatherService.php";
 inline constexpr char kDefaultMainMapFile[] = "Day.gif";
 inline constexpr char kDefaultOverlayMapFile[] = "Night.gif";
 inline constexpr char kDefaultSkinFile[] = "Default.gif";
