@@ -4,6 +4,8 @@
 // controls are filled), its commands, and its part of OK and of closing.
 #pragma once
 
+#include <string>
+
 #include "settings/options_dialog.h"
 
 namespace orx {
@@ -37,5 +39,7 @@ void WeatherTick(OptionsDialog& dialog, OptionsEnv& env);
 void ApplyWeatherPage(OptionsDialog& dialog, OptionsEnv& env);
 // Waits for the city-name fetch the page started.
 void CloseWeatherPage(OptionsDialog& dialog, OptionsEnv& env);
+// The weather service's last message for the About page (empty when none came).
+std::string WeatherCredit(OptionsEnv& env);
 
 }  // namespace orx

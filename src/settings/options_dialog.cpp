@@ -116,10 +116,18 @@ void FillRoutes(OptionsDialog& d, OptionsEnv& env) {
   for (const std::string& name : RouteNames(env.routes)) list.SelectText(ListText(name).c_str(), true);
 }
 
-void FillAbout(OptionsDialog& d) {
+void FillAbout(OptionsDialog& d, OptionsEnv& env) {
   ListBox& list = At<ListBox>(d, Slot::kAbout);
   list.showSelection = false;
-  for (const char* line : kCredits) list.AddItem(line, false);
+  const std::string message = WeatherCredit(env);
+  for (size_t i = 0; i < std::size(kCredits); ++i) {
+    if (i == 2 && !message.empty()) {
+      list.AddItem("", false);
+      list.AddItem("Weather Data:", false);
+      list.AddItem(message.c_str(), true);
+    }
+    list.AddItem(kCredits[i], false);
+  }
 }
 
 // Applies the chosen skin and font ("Apply" and OK). True when the font changed.
@@ -271,13 +279,14 @@ void OpenOptionsDialog(OptionsDialog& d, OptionsEnv& env) {
   FillColors(d, env.settings);
   FillAppearance(d, env);
   FillRoutes(d, env);
-  FillAbout(d);
+  FillAbout(d, env);
   d.citiesChanged = false;
   d.weatherCitiesChanged = false;
   OpenCitiesPage(d, env);
   OpenGpsPage(d, env);
   OpenWeatherPage(d, env);
 
+  ++d.openings;
   d.tabs.SelectPage(d.rememberedPage);
   if (d.tabs.ActivePageId() == 0) d.tabs.SelectPage(kPageGeneral);
   ui.optionsWidgets = {&d.okButton, &d.cancelButton, &d.tabs};

@@ -21,6 +21,7 @@
 #include "ui/controls.h"
 #include "ui/tab_control.h"
 #include "ui/ui_state.h"
+#include "weather/weather.h"
 
 namespace orx {
 
@@ -38,14 +39,18 @@ struct OptionsEnv {
   RouteFolders routeFolders;
   std::filesystem::path dataDir;   // maps/ and skins/
   GpsState* gps = nullptr;
+  WeatherClient* weather = nullptr;  // the Weather page's places, fetches and status line
   // Recomposes the globe's texture with the progress display.
   std::function<void()> rebuildTexture;
   // Back to the globe screen with a full redraw.
   std::function<void()> returnToGlobe;
 };
 
-// The twelve colours of the Colors page, in list order.
+// The twelve colours of the Colors page, in list order; "Weather Info" is the last.
 inline constexpr int kColorItemCount = 12;
+inline constexpr int kWeatherColorItem = 11;
+// The Weather page's "\xB0C" choice (`Temperature` set).
+inline constexpr int kCelsiusChoice = 2036;
 
 class OptionsDialog {
  public:
@@ -59,10 +64,10 @@ class OptionsDialog {
   // Change flags of the open dialog.
   bool citiesChanged = false;
   bool weatherCitiesChanged = false;
+  int openings = 0;  // counts the openings; late worker tasks check it
   // The Weather page's status line: ticks until the next refresh and the dots shown
   // while a fetch runs; kept from one opening to the next.
-  int statusCountdown = 20;
-  int statusDots = 4;
+  WeatherStatusLine weatherStatus;
 
   PushButton okButton;
   PushButton cancelButton;
