@@ -22,6 +22,7 @@
 #include "ui/controls.h"
 #include "ui/edit_field.h"
 #include "ui/lists.h"
+#include "weather/weather.h"
 
 namespace orx::testing {
 namespace {
@@ -475,6 +476,34 @@ TEST_F(OptionsTest, NoPageHasOverlappingOrClippedControlsInAnyFont) {
     }
     Command(2017);
   }
+}
+
+}  // namespace
+}  // namespace orx::testing
+namespace orx::testing {
+namespace {
+
+TEST_F(OptionsTest, TheFortiethWeatherPlaceIsTheLastAndTheLimitIsShown) {
+  std::vector<std::string> places;
+  for (int i = 0; i < 39; ++i) places.push_back("Place " + std::to_string(i) + "~Switzerland");
+  ASSERT_TRUE(WriteWeatherCityList(app_.weather, places));
+  Open();
+  ShowPage(kPageWeather);
+  ListBox& displayed = Control<ListBox>(Slot::kWeatherDisplayed);
+  ASSERT_EQ(displayed.ItemCount(), 39);
+  Control<ComboBox>(Slot::kWeatherCountry).SelectText("Switzerland");
+  ListBox& available = Control<ListBox>(Slot::kWeatherAvailable);
+  for (const char* name : {"Bern", "Basel", "Chur"}) available.AddItem(name, false);
+  for (int i = 0; i < 3; ++i) available.SelectIndex(i, true);
+  Command(2032);
+  EXPECT_EQ(displayed.ItemCount(), 40);
+  EXPECT_EQ(std::string(displayed.ItemAt(39)->text).substr(0, 5), "Bern~");
+  ASSERT_NE(app_.ui.activeModalDialog, nullptr);  // "Limit Exceeded"
+  EXPECT_EQ(available.NextSelected(0), -1);
+  EXPECT_EQ(Close(2016), 0);  // the changed list is written
+  std::vector<std::string> written;
+  ReadWeatherCityList(app_.weather, written);
+  EXPECT_EQ(written.size(), 40u);
 }
 
 }  // namespace
