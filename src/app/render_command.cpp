@@ -23,6 +23,7 @@
 #include "platform/settings_store.h"
 #include "routes/route.h"
 #include "settings/settings.h"
+#include "weather/weather.h"
 
 namespace orx {
 namespace {
@@ -250,6 +251,14 @@ int RunRenderCommand(int argc, char** argv, const std::optional<std::filesystem:
     SetCityLayers({settings, cities, selectedCities, displayedCountries}, layers);
   }
   SetRouteLayer(routes, layers);
+  // The weather places of the stored weather data file, as the program draws them.
+  WeatherClient weather;
+  WeatherPlaceList weatherPlaces;
+  if (settings.showWeather) {
+    weather.paths = MakeWeatherPaths(*dataDir, platform::UserDataDir());
+    LoadWeatherPlaces(weather, weatherPlaces);
+    SetWeatherLayer(weatherPlaces, layers);
+  }
   AddRoutePlaceHooks(placeHooks, font);
   Scene scene{frame, globe, settings, &markers};
   if (LoadFont(font, settings.font)) scene.font = &font;

@@ -192,21 +192,27 @@ bool FetchCityNames(const WeatherClient& client, const std::string& url, const s
   return false;
 }
 
-// `fetch weather`, under the weather lock. The answer is written to the weather data
-// file atomically once it is complete, so a broken answer leaves the last good data.
-bool FetchWeather(const WeatherClient& client, const WeatherRequest& request, std::string& error,
+// `fetch weather`. The weather lock is held while the files are read and written, not
+// while the service is asked, so that the user-interface thread never waits for the
+// network. The answer is written to the weather data file atomically once it is
+// complete, so a broken answer leaves the last good data.
+bool FetchWeather(WeatherClient& client, const WeatherRequest& request, std::string& error,
                   const std::atomic<bool>& cancel) {
   const WeatherPaths& paths = client.paths;
   std::error_code ec;
-  const std::optional<std::vector<uint8_t>> list = platform::ReadWholeFile(paths.cityList());
-  if (!list || list->empty()) {
-    // No places chosen means no weather data.
-    if (std::filesystem::exists(paths.cityList(), ec) && !list) {
-      error = kErrorOpeningCityList;
-      return false;
+  std::optional<std::vector<uint8_t>> list;
+  {
+    std::lock_guard<std::mutex> hold(client.lock);
+    list = platform::ReadWholeFile(paths.cityList());
+    if (!list || list->empty()) {
+      if (std::filesystem::exists(paths.cityList(), ec) && !list) {
+        error = kErrorOpeningCityList;
+        return false;
+      }
+      // No places chosen means no weather data.
+      std::filesystem::remove(paths.dataFile(), ec);
+      return true;
     }
-    std::filesystem::remove(paths.dataFile(), ec);
-    return true;
   }
   std::string body = WeatherBodyPrefix(request.showPlaceName, request.celsius, request.color);
   body.append(reinterpret_cast<const char*>(list->data()), list->size());
@@ -226,26 +232,20 @@ bool FetchWeather(const WeatherClient& client, const WeatherRequest& request, st
         return true;
       },
       cancel);
-  if (noData) {
-    // The service has nothing: the data file is left empty.
-    if (!platform::WriteFileAtomic(paths.dataFile(), std::string())) {
-      error = kErrorWritingWeather;
-      return false;
-    }
-    error = kNoData;
-    return false;
-  }
-  if (status != platform::HttpStatus::kOk) {
+  if (!noData && status != platform::HttpStatus::kOk) {
     const bool sent = status != platform::HttpStatus::kInvalidUrl && status != platform::HttpStatus::kSendFailed &&
                       status != platform::HttpStatus::kNoConnection;
     error = sent ? kErrorFetchingWeather : PostErrorText(status);
     return false;
   }
-  if (!platform::WriteFileAtomic(paths.dataFile(), answer)) {
+  // "<ERR>": the service has nothing, and the data file is left empty.
+  std::lock_guard<std::mutex> hold(client.lock);
+  if (!platform::WriteFileAtomic(paths.dataFile(), noData ? std::string() : answer)) {
     error = kErrorWritingWeather;
     return false;
   }
-  return true;
+  if (noData) error = kNoData;
+  return !noData;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -336,10 +336,9 @@ bool StartWeatherFetch(WeatherClient& client, const WeatherRequest& request, boo
   worker->thread = std::thread([&client, worker, request, interactive] {
     LowerPriority();
     std::string error;
-    bool ok;
+    const bool ok = FetchWeather(client, request, error, worker->cancel);
     {
       std::lock_guard<std::mutex> hold(client.lock);
-      ok = FetchWeather(client, request, error, worker->cancel);
       client.dataChanged = ok;
     }
     if (!ok && interactive && !worker->cancel) {

@@ -36,16 +36,24 @@ constexpr char kUsage[] =
     "The weather service of Orrelux: answers the program's weather requests with the\n"
     "current weather from Open-Meteo's forecast API.\n\n"
     "  --listen ADDR:PORT   address to serve (default 127.0.0.1:%d; port 0 picks one)\n"
-    "  --upstream URL       base address of the forecast API (default %s)\n"
+    "  --upstream URL       base address of the forecast API (default %s,\n"
+    "                       or $ORRELUX_WEATHER_UPSTREAM)\n"
     "  --data-dir DIR       folder holding cities.bin\n"
     "  --idle-exit SECONDS  end after this long without requests (0 = never, the default)\n"
     "  --pid-file FILE      write the process id to FILE while running\n"
     "  --help, --version\n";
 
+// ORRELUX_WEATHER_UPSTREAM replaces the default forecast API, also for a service that the
+// program starts by itself (a local mirror, or a stand-in in tests).
+std::string DefaultUpstream() {
+  const char* v = std::getenv("ORRELUX_WEATHER_UPSTREAM");
+  return v && platform::IsHttpUrl(v) ? v : kDefaultUpstream;
+}
+
 struct Options {
   std::string host = "127.0.0.1";
   int port = WeatherdPort();
-  std::string upstream = kDefaultUpstream;
+  std::string upstream = DefaultUpstream();
   std::optional<std::filesystem::path> dataDir;
   long idleExitSeconds = 0;
   std::string pidFile;
