@@ -230,7 +230,7 @@ TEST(Settings, OutOfRangeValuesAreRepaired) {
       {"General", "Animation Speed", 1000, &Settings::animationSpeed, 100},
       {"Maps", "Overlay Operation", 6, &Settings::overlayOperation, 5},
       {"Maps", "Font", 3, &Settings::font, 0},
-      {"GPS", "GPS Port", 19, &Settings::gpsPort, 0},
+      {"GPS", "GPS Port", 20, &Settings::gpsPort, 0},
       {"GPS", "GPS Baud", 10, &Settings::gpsBaud, 2},
       {"GPS", "GPS Update Interval", 4, &Settings::gpsUpdateInterval, 5},
       {"Weather", "Update Interval", 500, &Settings::weatherUpdateInterval, 120},

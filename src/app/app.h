@@ -18,6 +18,8 @@
 #include "gfx/image.h"
 #include "globe/globe.h"
 #include "globe/render.h"
+#include "gps/gps.h"
+#include "measure/gps_display.h"
 #include "measure/measure_state.h"
 #include "platform/display.h"
 #include "platform/host.h"
@@ -74,6 +76,8 @@ struct App {
   PlaceList displayedCountries; // every country when `Show all countries` is on
   RouteList routes;             // the loaded route and place files, in settings order
   MeasureState measure;         // the pointed place, the distance path, the information stack
+  Gps gps;                      // the receiver, the main fix copy, the history, detection
+  GpsDisplayState gpsDisplay;   // the marker's frame and the compass position, for the run
   WeatherClient weather;        // weather files, fetch threads, the `weather lock`
   WeatherPlaceList weatherPlaces;  // drawn as the scene's weather layer
   OptionsDialog options{ui.context};  // the Options screen's pages, built while it is shown

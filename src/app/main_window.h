@@ -24,8 +24,7 @@ struct MainWindowState {
   Point pressPoint{-1, -1};    // last stylus-down on the globe; (-1, -1) = none
   Point currentPoint{-1, -1};  // the stylus on the globe while down; (-1, -1) = up
   bool stylusCaptured = false;
-  bool compassDragging = false;
-  Point compassPosition{-1, -1};  // top-left of the compass picture
+  bool compassDragging = false;  // the compass (its position is in the GPS display state)
   bool zoomSelection = false;     // the mode of command 2008; ends after one selection
   CommandBar commandBar;
   // Timer work: set up on the first tick.

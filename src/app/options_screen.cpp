@@ -8,6 +8,7 @@ OptionsEnv OptionsEnvOf(App& app) {
   OptionsEnv env{app.settings, app.ui,     app.font, app.cities, app.selectedCities, app.displayedCountries,
                  app.routes,   MakeRouteFolders(app.paths.dataDir, app.paths.userDataDir), app.paths.dataDir};
   env.weather = &app.weather;
+  env.gps = &app.gps;
   env.rebuildTexture = [&app] { RebuildWithProgress(app); };
   env.returnToGlobe = [&app] {
     app.window.screenMode = kScreenGlobe;

@@ -83,9 +83,10 @@ int StartUp(App& app) {
     ReleaseAll(app);
     return status;
   };
-  // 1. The locks of the GPS reader and the weather client are created with their
-  //    subsystems' state records; the weather client learns its folders and how to
-  //    reach the user-interface thread.
+  // 1. `init GPS` (its locks live in its state record, as the weather client's do; the
+  //    port is never opened here, only the user opens it); the weather client learns its
+  //    folders and how to reach the user-interface thread.
+  InitGpsSubsystem(app.gps);
   SetUpWeather(app);
 
   // 2. Display properties and the frame buffer.
@@ -151,7 +152,9 @@ int StartUp(App& app) {
   }
   SetRouteLayer(app.routes, app.sceneLayers);
   AddRoutePlaceHooks(app.placeHooks, app.font);
-  SetMeasureLayers({app.measure, app.settings, app.cities, app.selectedCities, app.globe}, app.sceneLayers);
+  SetMeasureLayers({app.measure, app.settings, app.cities, app.selectedCities, app.globe, &app.gps.mainFix},
+                   app.sceneLayers);
+  SetGpsLayers({app.gpsDisplay, app.gps.mainFix, app.gps.history, app.measure, app.compassImage}, app.sceneLayers);
   ShowProgress(app, 30);  // 11.
 
   // 12. The trigonometric tables and the column tables of the stored radius.
@@ -243,8 +246,9 @@ void ReleaseAll(App& app) {
   app.routes.clear();
   DestroyWeatherPlaces(app.weatherPlaces);
   StopWeatherThreads(app.weather);
-  // Panels, dialogs, lists, routes, weather and the GPS reader are released here by
-  // their subsystems as they join.
+  // Detection stops, the port closes and the reader is waited for (at most 5000 ms per
+  // wait); the history goes.
+  ReleaseGps(app.gps);
 }
 
 }  // namespace orx

@@ -30,7 +30,7 @@ int ScreenHeight(const App& app) { return app.frame.height > 0 ? app.frame.heigh
 void RequestRedraw(App& app) { app.globe.view.redrawRequested = true; }
 
 MeasureSources Measuring(App& app) {
-  return {app.measure, app.settings, app.cities, app.selectedCities, app.globe};
+  return {app.measure, app.settings, app.cities, app.selectedCities, app.globe, &app.gps.mainFix};
 }
 
 }  // namespace
@@ -74,7 +74,10 @@ namespace {
 
 void GlobeStylusDown(App& app, Point p, bool doubleTap) {
   MainWindowState& w = app.window;
-  // The compass drag starts here once the compass is drawn.
+  if (app.settings.showCompass && CompassHit(app.gpsDisplay, app.compassImage.get(), p.x, p.y)) {
+    w.compassDragging = true;
+    return;
+  }
   if (w.zoomSelection) {
     int x = p.x, y = p.y;
     if (!ClampToGlobe(app.globe.view, x, y)) w.pressPoint = kNoPoint;
@@ -102,7 +105,11 @@ void GlobeStylusDown(App& app, Point p, bool doubleTap) {
 
 void GlobeStylusMove(App& app, Point q) {
   MainWindowState& w = app.window;
-  if (w.zoomSelection) {
+  if (w.compassDragging && app.compassImage) {
+    DragCompass(app.gpsDisplay, *app.compassImage, q.x - w.pressPoint.x, q.y - w.pressPoint.y, app.frame.width,
+                ScreenHeight(app), app.font.glyphHeight);
+    w.pressPoint = q;
+  } else if (w.zoomSelection) {
     int x = q.x, y = q.y;
     ClampToGlobe(app.globe.view, x, y);
     w.currentPoint = {x, y};
@@ -288,8 +295,8 @@ void OnTimer(App& app) {
       StartWeatherFetch(app.weather, WeatherRequestFromSettings(s), false);
     }
   }
-  // GPS: the latest fix is copied and, with `Auto Update`, history
-  // points are added here once the GPS reader exists.
+  // GPS: the latest fix is copied and, with `Auto Update`, history points are added.
+  if (GpsTick(app.gps, s, w.gpsHistoryCountdown)) RequestRedraw(app);
   if (app.globe.view.redrawRequested || app.ui.activePanel || app.ui.activeModalDialog) app.host->Invalidate();
 }
 

@@ -47,10 +47,12 @@ void Post(GpsShared& shared, std::string_view text) {
   shared.statusNew = true;
 }
 
-void ReaderThread(std::shared_ptr<GpsShared> shared, std::shared_ptr<GpsReaderRun> run, int readTimeoutMs) {
+void ReaderThread(std::shared_ptr<GpsShared> shared, std::shared_ptr<GpsReaderRun> run, int readTimeoutMs,
+                  bool fromGpsd) {
   platform::LowerThreadPriority();
   shared->readerState = kGpsReaderStarted;
   SentenceCutter cutter;
+  GpsdReplyFilter gpsdReplies;
   for (;;) {
     uint8_t byte = 0;
     platform::SerialRead result;
@@ -74,6 +76,7 @@ void ReaderThread(std::shared_ptr<GpsShared> shared, std::shared_ptr<GpsReaderRu
       shared->readerState = kGpsReaderNoData;
       continue;
     }
+    if (fromGpsd && !gpsdReplies.Pass(byte)) continue;
     const SentenceCutter::Event event = cutter.Push(byte);
     if (event == SentenceCutter::Event::kOverflow) {
       Post(*shared, "Overflow in GPS Sentence");
@@ -136,14 +139,25 @@ void ClosePortLocked(GpsState& gps) {
   WaitForReader(gps);
 }
 
-bool OpenDevice(GpsState& gps, const std::string& device, int baudRate) {
+// What a port name opens: a serial device (empty when there is none) or gpsd.
+struct PortTarget {
+  std::string device;
+  bool gpsd = false;
+};
+
+bool OpenDevice(GpsState& gps, const PortTarget& target, int baudRate) {
   std::lock_guard control(gps.controlLock);
   ClosePortLocked(gps);
   GpsShared& shared = *gps.shared;
   platform::SerialOpenResult result;
   {
     std::lock_guard lock(shared.portLock);
-    result = device.empty() ? platform::SerialOpenResult::kOpenFailed : shared.port.Open(device, baudRate);
+    if (target.gpsd) {
+      result = shared.port.OpenGpsd(platform::GpsdAddressFromEnvironment());
+    } else {
+      result = target.device.empty() ? platform::SerialOpenResult::kOpenFailed
+                                     : shared.port.Open(target.device, baudRate);
+    }
   }
   switch (result) {
     case platform::SerialOpenResult::kOk:
@@ -164,7 +178,7 @@ bool OpenDevice(GpsState& gps, const std::string& device, int baudRate) {
   auto run = std::make_shared<GpsReaderRun>();
   ++shared.readersRunning;
   try {
-    gps.reader = std::thread(ReaderThread, gps.shared, run, gps.readTimeoutMs);
+    gps.reader = std::thread(ReaderThread, gps.shared, run, gps.readTimeoutMs, target.gpsd);
   } catch (const std::system_error&) {
     --shared.readersRunning;
     Post(shared, "Error creating GPS thread");
@@ -174,8 +188,15 @@ bool OpenDevice(GpsState& gps, const std::string& device, int baudRate) {
   return true;
 }
 
-// The port index of "COM1".."COM19", or -1.
+PortTarget TargetOfIndex(int portIndex) {
+  if (portIndex == kGpsdPortIndex) return {{}, true};
+  if (portIndex < 0 || portIndex >= kGpsPortCount) return {};
+  return {platform::SerialDevicePath(portIndex), false};
+}
+
+// The port index of "COM1".."COM19" and "gpsd", or -1.
 int PortIndexFromName(std::string_view name) {
+  if (name == "gpsd") return kGpsdPortIndex;
   if (name.size() < 4 || name.size() > 5 || name.substr(0, 3) != "COM") return -1;
   int number = 0;
   for (char c : name.substr(3)) {
@@ -203,16 +224,13 @@ void InitGps(GpsState& gps) {
 }
 
 bool OpenGpsPort(GpsState& gps, std::string_view portName, int baudRate) {
-  if (!portName.empty() && portName.front() == '/') return OpenDevice(gps, std::string(portName), baudRate);
-  const int index = PortIndexFromName(portName);
-  return OpenDevice(gps, index >= 0 ? platform::SerialDevicePath(index) : std::string(), baudRate);
+  if (!portName.empty() && portName.front() == '/') return OpenDevice(gps, {std::string(portName), false}, baudRate);
+  return OpenDevice(gps, TargetOfIndex(PortIndexFromName(portName)), baudRate);
 }
 
 bool OpenGpsPortByIndex(GpsState& gps, int portIndex, int baudIndex) {
   const bool knownRate = baudIndex >= 0 && static_cast<size_t>(baudIndex) < kGpsBaudRates.size();
-  const bool knownPort = portIndex >= 0 && portIndex < kGpsPortCount;
-  return OpenDevice(gps, knownPort ? platform::SerialDevicePath(portIndex) : std::string(),
-                    knownRate ? kGpsBaudRates[static_cast<size_t>(baudIndex)] : 0);
+  return OpenDevice(gps, TargetOfIndex(portIndex), knownRate ? kGpsBaudRates[static_cast<size_t>(baudIndex)] : 0);
 }
 
 void CloseGpsPort(GpsState& gps) {
@@ -255,6 +273,7 @@ void SetGpsReaderState(GpsState& gps, int state) { gps.shared->readerState = sta
 bool GpsReaderRunning(const GpsState& gps) { return gps.shared->readersRunning > 0; }
 
 std::string GpsPortName(int portIndex) {
+  if (portIndex == kGpsdPortIndex) return "gpsd";
   if (portIndex < 0 || portIndex >= kGpsPortCount) return {};
   char name[8];
   std::snprintf(name, sizeof name, "COM%d", portIndex + 1);

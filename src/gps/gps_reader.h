@@ -33,7 +33,9 @@ enum GpsReaderState : int {
 
 // The rates of the "GPS Baud" setting, by index 0..9.
 inline constexpr std::array<int, 10> kGpsBaudRates = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
-inline constexpr int kGpsPortCount = 19;         // "COM1" .. "COM19", the "GPS Port" setting 0..18
+inline constexpr int kGpsPortCount = 19;         // serial ports "COM1" .. "COM19", "GPS Port" 0..18
+inline constexpr int kGpsdPortIndex = 19;        // "GPS Port" 19: the gpsd service
+inline constexpr int kGpsPortEntries = 20;       // every "GPS Port" value, 0..19
 inline constexpr int kGpsReadTimeoutMs = 1010;   // one byte: interval 1000 ms + constant 10 ms
 inline constexpr int kGpsThreadWaitMs = 5000;    // longest wait for the reader to end
 inline constexpr size_t kGpsStatusTextMax = 199; // characters of a status text
@@ -60,11 +62,12 @@ struct GpsState {
 // `init GPS`: empties the status text, clears the fix and disables status texts.
 void InitGps(GpsState& gps);
 
-// `open GPS port`: "COM1".."COM19" (port index by the serial device mapping) or a device
-// path beginning with "/", at `baudRate` bits per second. Closes a port left open first.
-// False on failure, with the reason posted as the status text.
+// `open GPS port`: "COM1".."COM19" (port index by the serial device mapping), a device
+// path beginning with "/", at `baudRate` bits per second, or "gpsd" (the service at
+// ORRELUX_GPSD or localhost:2947, which ignores the rate). Closes a port left open
+// first. False on failure, with the reason posted as the status text.
 bool OpenGpsPort(GpsState& gps, std::string_view portName, int baudRate);
-// The same from the settings' "GPS Port" (0..18) and "GPS Baud" (0..9) indices.
+// The same from the settings' "GPS Port" (0..19) and "GPS Baud" (0..9) indices.
 bool OpenGpsPortByIndex(GpsState& gps, int portIndex, int baudIndex);
 
 // `close GPS port`: closes the port and waits at most 5000 ms for the reader to end.
@@ -95,7 +98,7 @@ void SetGpsReaderState(GpsState& gps, int state);
 // True while a started reader thread has not yet ended.
 bool GpsReaderRunning(const GpsState& gps);
 
-// "COM1" .. "COM19" for index 0..18; empty otherwise.
+// "COM1" .. "COM19" for index 0..18, "gpsd" for 19; empty otherwise.
 std::string GpsPortName(int portIndex);
 
 }  // namespace orx

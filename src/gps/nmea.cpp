@@ -87,6 +87,14 @@ SentenceCutter::Event SentenceCutter::Push(uint8_t byte) {
   return Event::kNone;
 }
 
+bool GpsdReplyFilter::Pass(uint8_t byte) {
+  if (lineStart_ && byte == '{') inReply_ = true;
+  lineStart_ = byte == '\n';
+  if (!inReply_) return true;
+  if (byte == '\n') inReply_ = false;
+  return false;
+}
+
 SentenceKind ClassifySentence(std::string_view sentence) {
   if (sentence.size() < 6 || sentence[0] != '$') return SentenceKind::kMalformed;
   return sentence.substr(3, 3) == "RMC" ? SentenceKind::kRmc : SentenceKind::kOther;

@@ -46,6 +46,19 @@ class SentenceCutter {
   size_t sentenceLength_ = 0;
 };
 
+// The gpsd service's replies to a watch for NMEA: its own JSON objects, one per line
+// beginning with "{", are skipped whole whatever their length; every other line (the
+// receiver's sentences) passes on to the SentenceCutter.
+class GpsdReplyFilter {
+ public:
+  // True when `byte` belongs to a receiver's line.
+  bool Pass(uint8_t byte);
+
+ private:
+  bool lineStart_ = true;
+  bool inReply_ = false;
+};
+
 enum class SentenceKind {
   kMalformed,  // shorter than 6 characters or not starting with "$"
   kRmc,        // "$" + two-letter talker + "RMC"

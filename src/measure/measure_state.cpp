@@ -45,9 +45,12 @@ void DrawDistancePaths(const MeasureSources& src, const OverlayContext& o) {
   // The lines belong to distance mode; outside it the stack describes the pointed place.
   style.lines = distanceMode ? &s.lines : nullptr;
   style.now = platform::GetSystemTime();
-  // The time to destination needs the GPS speed: it is passed here (with `Show Time To
-  // Destination`, a valid fix and at least one leg) once the GPS reader exists.
-  style.gpsKnots = 0;
+  // The time to destination at the GPS speed, with a valid fix and at least one leg.
+  const GpsFix* fix = src.gps;
+  if (src.settings.showTimeToDestination && fix && fix->status == kGpsValid &&
+      (s.distancePath.size() >= 2 || extra)) {
+    style.gpsKnots = fix->speed;
+  }
   DrawPath(o, s.distancePath, extra, style);
 }
 
@@ -76,13 +79,27 @@ bool ScreenToArcMinutes(const ViewState& view, int x, int y, int& latitude, int&
   return true;
 }
 
-bool SnapPoint(const MeasureSources& src, int latitude, int longitude, const Place* dragged, Place& place) {
+// The snapped `place` follows the GPS position from now on, or no longer.
+static void Follow(MeasureState& s, Place& place, bool onGps) {
+  if (onGps) {
+    s.gpsFollower = &place;
+  } else if (s.gpsFollower == &place) {
+    s.gpsFollower = nullptr;
+  }
+}
+
+bool SnapPoint(const MeasureSources& src, int latitude, int longitude, const Place* dragged, Place& place,
+               bool* onGps) {
   const Settings& st = src.settings;
   place.Reset();
   place.latitude = static_cast<int16_t>(latitude);
   place.longitude = static_cast<int16_t>(longitude);
   SnapSources sources;
-  // The GPS position joins the candidates once the GPS reader exists.
+  if (src.gps && src.gps->status == kGpsValid) {
+    sources.gpsValid = true;
+    sources.gpsLatitude = src.gps->latitude;
+    sources.gpsLongitude = src.gps->longitude;
+  }
   if (st.snapToNearestDisplayedPlace) {
     sources.displayedCities = &src.displayedCities;
     sources.pathPoints = &src.state.distancePath;
@@ -91,15 +108,20 @@ bool SnapPoint(const MeasureSources& src, int latitude, int longitude, const Pla
   if (st.snapToNearestKnownPlace) sources.database = &src.cities;
   sources.nearestPopulous = st.snapToNearestPopulousPlace;
   sources.radius = st.snapRadius;
-  return SnapToPlace(sources, latitude, longitude, place) != SnapResult::kNone;
+  const SnapResult result = SnapToPlace(sources, latitude, longitude, place);
+  if (onGps) *onGps = result == SnapResult::kGps;
+  return result != SnapResult::kNone;
 }
 
 void PointAt(const MeasureSources& src, int x, int y) {
   int latitude, longitude;
   if (!ScreenToArcMinutes(src.globe.view, x, y, latitude, longitude)) return;
   Place& place = src.state.pointed;
-  const bool found = SnapPoint(src, latitude, longitude, nullptr, place);
-  place.displayMask = found ? (kPlaceShowLabel | kPlaceShowMarker) : kPlaceShowMarker;
+  bool onGps = false;
+  const bool found = SnapPoint(src, latitude, longitude, nullptr, place, &onGps);
+  Follow(src.state, place, onGps);
+  // A snap to the GPS position gives display mask 2 (the marker without a label).
+  place.displayMask = found && !onGps ? (kPlaceShowLabel | kPlaceShowMarker) : kPlaceShowMarker;
 }
 
 void TrackStylus(const MeasureSources& src, int x, int y) {
@@ -118,8 +140,10 @@ void TrackStylus(const MeasureSources& src, int x, int y) {
     // The dragged point follows the stylus, snapped anew, but never to itself.
     Place& point = *s.distancePath[selected];
     Place moved;
-    SnapPoint(src, latitude, longitude, &point, moved);
+    bool onGps = false;
+    SnapPoint(src, latitude, longitude, &point, moved, &onGps);
     point = moved;
+    Follow(s, point, onGps);
   }
 }
 
@@ -127,7 +151,9 @@ bool AddDistancePoint(const MeasureSources& src, int x, int y) {
   int latitude, longitude;
   if (!ScreenToArcMinutes(src.globe.view, x, y, latitude, longitude)) return false;
   auto point = std::make_unique<Place>();
-  SnapPoint(src, latitude, longitude, nullptr, *point);
+  bool onGps = false;
+  SnapPoint(src, latitude, longitude, nullptr, *point, &onGps);
+  Follow(src.state, *point, onGps);
   src.state.distancePath.push_back(std::move(point));
   return true;
 }
@@ -151,6 +177,7 @@ int FindDistancePoint(const MeasureState& state, const ViewState& view, int x, i
 
 void DeleteDistancePoint(MeasureState& state, int index) {
   if (index < 0 || index >= static_cast<int>(state.distancePath.size())) return;
+  if (state.gpsFollower == state.distancePath[static_cast<size_t>(index)].get()) state.gpsFollower = nullptr;
   state.distancePath.erase(state.distancePath.begin() + index);
   if (state.selectedPoint == index) {
     state.selectedPoint = -1;
@@ -163,6 +190,7 @@ void ChoosePlace(MeasureState& state, bool distanceMode, const Place& place) {
   if (distanceMode) {
     state.distancePath.push_back(std::make_unique<Place>(place));
   } else {
+    if (state.gpsFollower == &state.pointed) state.gpsFollower = nullptr;
     state.pointed = place;
     state.pointed.displayMask = kPlaceShowLabel | kPlaceShowMarker;
   }
@@ -171,7 +199,9 @@ void ChoosePlace(MeasureState& state, bool distanceMode, const Place& place) {
 void DistanceModeChanged(MeasureState& state, bool on) {
   state.pointed.Reset();
   state.pointed.displayMask = 0;
+  if (state.gpsFollower == &state.pointed) state.gpsFollower = nullptr;
   if (on) {
+    state.gpsFollower = nullptr;
     state.distancePath.clear();
     state.selectedPoint = -1;
   }

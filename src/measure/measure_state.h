@@ -13,6 +13,7 @@
 #include "globe/globe.h"
 #include "globe/render.h"
 #include "globe/view.h"
+#include "gps/nmea.h"
 #include "measure/info_lines.h"
 #include "settings/settings.h"
 
@@ -28,6 +29,10 @@ struct MeasureState {
   int selectedPoint = -1;     // index of the distance point being dragged, -1 = none
   int stylusX = -1, stylusY = -1;  // the stylus on the globe while down, -1 = up
   std::vector<InfoLine> lines;     // the information stack of the frame being drawn
+  // The place that follows the GPS position (the pointed place or a distance point),
+  // or null; set by a snap that lands on the GPS position, cleared by one that does not
+  // and when that place goes away.
+  Place* gpsFollower = nullptr;
 };
 
 // What the measuring layers read; every reference must outlive the layers.
@@ -37,14 +42,17 @@ struct MeasureSources {
   const CityDatabase& cities;
   const PlaceList& displayedCities;  // snapped to with `Snap to nearest displayed place`
   const Globe& globe;                // the view and the Sun's and Moon's positions
+  const GpsFix* gps = nullptr;       // the main window's fix copy, if there is a receiver
 };
 
 // The arc-minutes under a screen point (rounded toward zero); false off the globe.
 bool ScreenToArcMinutes(const ViewState& view, int x, int y, int& latitude, int& longitude);
 
-// Resets `place` to the point and snaps it with the snap settings; `dragged` (a path
-// point being moved) is not snapped to. True when the snap found something.
-bool SnapPoint(const MeasureSources& sources, int latitude, int longitude, const Place* dragged, Place& place);
+// Resets `place` to the point and snaps it with the snap settings, the valid GPS
+// position first; `dragged` (a path point being moved) is not snapped to. True when the
+// snap found something; `onGps` (when not null) tells whether that is the GPS position.
+bool SnapPoint(const MeasureSources& sources, int latitude, int longitude, const Place* dragged, Place& place,
+               bool* onGps = nullptr);
 
 // Makes the screen point the pointed place: snapped, display mask 3 when the snap found a
 // place and 2 when not. Nothing changes off the globe.

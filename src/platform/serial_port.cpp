@@ -96,14 +96,12 @@ SerialOpenResult SerialPort::Open(const std::string& path, int baudRate) {
   Close();
   fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) return SerialOpenResult::kOpenFailed;
-  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-    wake_[0] = wake_[1] = -1;
-    return SerialOpenResult::kTimeoutFailed;
-  }
+  if (!OpenWakePipe()) return SerialOpenResult::kTimeoutFailed;
   termios tio{};
   if (::tcgetattr(fd_, &tio) != 0) return SerialOpenResult::kGetStateFailed;
   // Nobody else may open the device while we read it.
   if (::ioctl(fd_, TIOCEXCL) != 0) return SerialOpenResult::kOpenFailed;
+  exclusive_ = true;
 
   cfmakeraw(&tio);  // 8 data bits, no parity, no echo, no line editing or translation
   tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS | PARENB);
@@ -120,13 +118,24 @@ SerialOpenResult SerialPort::Open(const std::string& path, int baudRate) {
   if (standard == std::end(kStandardRates) && !detail::SetCustomBaudRate(fd_, baudRate)) {
     return SerialOpenResult::kSetStateFailed;
   }
+  // Opening raised DTR and RTS; some receivers reset or stop talking while they are up.
+  // Devices without modem lines (pseudo-terminals, some adapters) refuse: no matter.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ::ioctl(fd_, TIOCMBIC, &lines);
   ::tcflush(fd_, TCIFLUSH);  // bytes from before the line was set up are noise
   bufferStart_ = bufferEnd_ = 0;
   return SerialOpenResult::kOk;
 }
 
+bool SerialPort::OpenWakePipe() {
+  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) == 0) return true;
+  wake_[0] = wake_[1] = -1;
+  return false;
+}
+
 void SerialPort::Close() {
-  if (fd_ >= 0) ::ioctl(fd_, TIOCNXCL);
+  if (fd_ >= 0 && exclusive_) ::ioctl(fd_, TIOCNXCL);
+  exclusive_ = false;
   CloseFd(fd_);
   CloseFd(wake_[0]);
   CloseFd(wake_[1]);

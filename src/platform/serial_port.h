@@ -19,6 +19,20 @@ namespace orx::platform {
 // Names the serial devices to use instead of the scanned ones.
 inline constexpr const char* kSerialDeviceVariable = "ORRELUX_GPS_DEVICE";
 
+// The gpsd service: "host:port" in ORRELUX_GPSD (either part may be left out), else
+// localhost port 2947.
+inline constexpr const char* kGpsdVariable = "ORRELUX_GPSD";
+inline constexpr int kGpsdDefaultPort = 2947;
+struct GpsdAddress {
+  std::string host = "localhost";
+  int port = kGpsdDefaultPort;
+};
+GpsdAddress GpsdAddressFromEnvironment();
+// "host:port", "host", ":port" or "[v6-address]:port"; the defaults fill what is missing.
+GpsdAddress ParseGpsdAddress(std::string_view text);
+// How long connecting to gpsd may take before it counts as not answering.
+inline constexpr int kGpsdConnectTimeoutMs = 1000;
+
 // The serial devices in port-index order, from the environment or a scan of /dev.
 std::vector<std::string> ListSerialDevices();
 // The same from an explicit override list (null or empty: scan `devDir`).
@@ -54,9 +68,14 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens `path` at `baudRate` bits per second (any positive rate the driver accepts,
-  // not only the standard ones). On a failure after opening, the device stays open
-  // until Close, as the caller may still want to close it explicitly.
+  // not only the standard ones), then lowers DTR and RTS (opening raises both). On a
+  // failure after opening, the device stays open until Close, as the caller may still
+  // want to close it explicitly.
   SerialOpenResult Open(const std::string& path, int baudRate);
+  // Connects to gpsd and asks it for the receiver's NMEA sentences; the bytes it sends
+  // (its JSON replies and the sentences) are then read like a serial line's. kOpenFailed
+  // when nothing accepts the connection within kGpsdConnectTimeoutMs.
+  SerialOpenResult OpenGpsd(const GpsdAddress& address);
   void Close();
   bool isOpen() const { return fd_ >= 0; }
 
@@ -66,12 +85,17 @@ class SerialPort {
   void Interrupt();
 
  private:
+  bool OpenWakePipe();
   int fd_ = -1;
+  bool exclusive_ = false;  // a serial device we hold exclusively
   int wake_[2] = {-1, -1};  // pipe: Interrupt writes, ReadByte polls the read end
   std::array<uint8_t, 256> buffer_{};
   size_t bufferStart_ = 0;
   size_t bufferEnd_ = 0;
 };
+
+// True when gpsd accepts a connection at `address` (which is closed again at once).
+bool GpsdAnswers(const GpsdAddress& address);
 
 // Lowers the calling thread's scheduling priority below normal (best effort).
 void LowerThreadPriority();

@@ -25,7 +25,7 @@
 
 namespace orx {
 
-struct GpsState;
+struct Gps;
 
 // What the dialog reads and changes; the application's records, for one message.
 struct OptionsEnv {
@@ -38,7 +38,7 @@ struct OptionsEnv {
   RouteList& routes;
   RouteFolders routeFolders;
   std::filesystem::path dataDir;   // maps/ and skins/
-  GpsState* gps = nullptr;
+  Gps* gps = nullptr;  // the GPS page's port, detection, status list and history
   WeatherClient* weather = nullptr;  // the Weather page's places, fetches and status line
   // Recomposes the globe's texture with the progress display.
   std::function<void()> rebuildTexture;

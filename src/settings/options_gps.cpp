@@ -1,10 +1,9 @@
 // The GPS page: the port and baud boxes, "Open GPS", "Close GPS", "Detect", the status
-// list that the reader's texts fill, "Add Current" and "Clear History".
-#include <cstdlib>
-#include <mutex>
+// list that the reader's and detection's texts fill, "Add Current" and "Clear History".
 #include <string>
+#include <vector>
 
-#include "gps/gps_reader.h"
+#include "gps/gps.h"
 #include "settings/options_actions.h"
 
 namespace orx {
@@ -25,12 +24,7 @@ int ChosenIndex(const ComboBox& box) {
   return -1;
 }
 
-// Under the fix lock (detection writes the same list): the list becomes `text` alone.
-void ShowOnly(const OptionsDialog& d, OptionsEnv& env, const char* text) {
-  std::lock_guard<std::mutex> lock(GpsFixLock(*env.gps));
-  StatusList(d).Clear();
-  StatusList(d).AddItem(text, false);
-}
+const char* ChosenText(const ComboBox& box) { return box.SelectedItem() ? box.SelectedItem()->text : ""; }
 
 }  // namespace
 
@@ -38,65 +32,69 @@ void OpenGpsPage(OptionsDialog& d, OptionsEnv& env) {
   // A stored choice out of range shows the first port and 14400 baud (which OK then
   // stores); the settings themselves change only with OK.
   const Settings& s = env.settings;
-  const int port = s.gpsPort >= 0 && s.gpsPort < kGpsPortCount ? s.gpsPort : 0;
+  const int port = s.gpsPort >= 0 && s.gpsPort < kGpsPortEntries ? s.gpsPort : 0;
   const int baud = s.gpsBaud >= 0 && s.gpsBaud < static_cast<int>(kGpsBaudRates.size()) ? s.gpsBaud : kDefaultBaudChoice;
   ComboBox& ports = PortBox(d);
-  for (int i = 0; i < kGpsPortCount; ++i) ports.AddItem(GpsPortName(i).c_str(), true);
+  for (int i = 0; i < kGpsPortEntries; ++i) ports.AddItem(GpsPortName(i).c_str(), true);
   ports.SelectText(GpsPortName(port).c_str());
   ComboBox& bauds = BaudBox(d);
-  for (int rate : kGpsBaudRates) bauds.AddItem(std::to_string(rate).c_str(), true);
-  bauds.SelectText(std::to_string(kGpsBaudRates[static_cast<size_t>(baud)]).c_str());
-  if (env.gps) EnableGpsStatus(*env.gps, true);
+  for (int i = 0; i < static_cast<int>(kGpsBaudRates.size()); ++i) bauds.AddItem(GpsBaudText(i).c_str(), true);
+  bauds.SelectText(GpsBaudText(baud).c_str());
+  if (env.gps) EnableGpsStatus(env.gps->reader, true);
 }
 
-void StopGpsDetection(OptionsDialog&, OptionsEnv&) {}
+void StopGpsDetection(OptionsDialog&, OptionsEnv& env) {
+  if (env.gps) StopGpsDetection(*env.gps, false);
+}
 
 bool GpsCommand(OptionsDialog& d, OptionsEnv& env, int command) {
   switch (command) {
-    case kCmdOpenGps: {
-      if (!env.gps) return true;
-      StopGpsDetection(d, env);
-      CloseGpsPort(*env.gps);
-      const int port = ChosenIndex(PortBox(d));
-      const int baud = ChosenIndex(BaudBox(d));
-      if (port < 0 || baud < 0) return true;
-      ShowOnly(d, env, "Waiting for GPS data...");
-      OpenGpsPort(*env.gps, PortBox(d).SelectedItem()->text, std::atoi(BaudBox(d).SelectedItem()->text));
-      env.settings.gpsPort = port;
-      env.settings.gpsBaud = baud;
-      return true;
-    }
+    case kCmdOpenGps:
     case kCmdCloseGps:
-      if (!env.gps) return true;
-      StopGpsDetection(d, env);
-      CloseGpsPort(*env.gps);
-      ShowOnly(d, env, "GPS Port closed.");
-      return true;
     case kCmdDetectGps:
     case kCmdGpsAddCurrent:
     case kCmdGpsClearHistory:
-      return true;
+      break;
     default:
       return false;
   }
+  if (!env.gps) return true;
+  Gps& gps = *env.gps;
+  if (command == kCmdOpenGps) OpenGpsFromPage(gps, env.settings, ChosenIndex(PortBox(d)), ChosenIndex(BaudBox(d)));
+  if (command == kCmdCloseGps) CloseGpsFromPage(gps);
+  if (command == kCmdDetectGps) StartGpsDetection(gps);
+  if (command == kCmdGpsAddCurrent) AddCurrentGpsPoint(gps);
+  if (command == kCmdGpsClearHistory) ClearGpsHistory(gps);
+  GpsTick(d, env);  // the texts these queued show at once
+  return true;
 }
 
 void GpsTick(OptionsDialog& d, OptionsEnv& env) {
   if (!env.gps) return;
+  const std::vector<GpsPageChange> changes = TakeGpsPageChanges(*env.gps);
+  if (changes.empty()) return;
   ListBox& list = StatusList(d);
-  TakeGpsStatus(*env.gps, [&list](std::string_view text) { list.AddItem(std::string(text).c_str(), true); });
+  std::vector<std::string> texts;
+  for (int i = 0; i < list.ItemCount(); ++i) texts.emplace_back(list.ItemAt(i)->text);
+  const int detected = ApplyGpsPageChanges(texts, changes);
+  list.Clear();
+  for (const std::string& text : texts) list.AddItem(text.c_str(), true);
+  if (detected >= 0) {
+    const GpsPageChange& found = changes[static_cast<size_t>(detected)];
+    PortBox(d).SelectText(GpsPortName(found.port).c_str());
+    if (found.baud >= 0) BaudBox(d).SelectText(GpsBaudText(found.baud).c_str());
+    StoreGpsChoice(env.settings, ChosenText(PortBox(d)), ChosenText(BaudBox(d)));
+  }
 }
 
 void ApplyGpsPage(OptionsDialog& d, OptionsEnv& env) {
-  const int port = ChosenIndex(PortBox(d));
-  const int baud = ChosenIndex(BaudBox(d));
-  env.settings.gpsPort = port >= 0 ? port : 0;
-  env.settings.gpsBaud = baud >= 0 ? baud : kDefaultBaudChoice;
+  StoreGpsChoice(env.settings, ChosenText(PortBox(d)), ChosenText(BaudBox(d)));
 }
 
-void CloseGpsPage(OptionsDialog& d, OptionsEnv& env) {
-  StopGpsDetection(d, env);
-  if (env.gps) EnableGpsStatus(*env.gps, false);
+void CloseGpsPage(OptionsDialog&, OptionsEnv& env) {
+  if (!env.gps) return;
+  StopGpsDetection(*env.gps, true);
+  EnableGpsStatus(env.gps->reader, false);
 }
 
 }  // namespace orx

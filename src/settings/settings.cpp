@@ -321,7 +321,7 @@ bool SaveSettings(const Settings& s, SettingsStore& store) {
 //   Animation Speed          clamped to 1..100
 //   Overlay Operation        not 0..5 -> 5
 //   Font                     not 0..2 -> 0
-//   GPS Port                 not 0..18 -> 0
+//   GPS Port                 not 0..19 -> 0 (19 = gpsd)
 //   GPS Baud                 not 0..9 -> 2 (4800)
 //   GPS Update Interval      clamped to 5..120
 //   Weather Update Interval  clamped to 15..120
@@ -344,7 +344,7 @@ void ClampSettings(Settings& s) {
   ClampInt(s.animationSpeed, 1, 100);
   ResetOutside(s.overlayOperation, 0, 5, 5);
   ResetOutside(s.font, 0, 2, 0);
-  ResetOutside(s.gpsPort, 0, 18, 0);
+  ResetOutside(s.gpsPort, 0, 19, 0);
   ResetOutside(s.gpsBaud, 0, 9, 2);
   ClampInt(s.gpsUpdateInterval, 5, 120);
   ClampInt(s.weatherUpdateInterval, 15, 120);

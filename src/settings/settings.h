@@ -92,7 +92,7 @@ struct Settings {
   int32_t font = 1;               // 0 10 pt fixed, 1 11 pt variable, 2 9 pt variable
 
   // "GPS".
-  int32_t gpsPort = 0;            // 0..18 = COM1..COM19
+  int32_t gpsPort = 0;            // 0..18 = COM1..COM19, 19 = gpsd
   int32_t gpsBaud = 2;            // 0..9 index into 1200 .. 115200 baud
   int32_t gpsUpdateInterval = 30; // minutes, 5..120
 

@@ -1,13 +1,15 @@
-// markergen: draws the marker strip (47 x 34, resource GIF 128) and the Moon disc
-// (19 x 19, resource GIF 136) pixel by pixel, with hard edges on the magenta key so that
-// they stay clean at 1x over any background.
+// markergen: draws the marker strip (47 x 34, resource GIF 128), the Moon disc
+// (19 x 19, resource GIF 136) and the compass rose of the GPS display (61 x 61,
+// data/compass.gif) pixel by pixel, with hard edges on the magenta key so that they stay
+// clean at 1x over any background.
 //
-//   markergen [--out DIR]        (default DIR: res)
+//   markergen [--out DIR] [--data DIR]   (defaults: res, data)
 //
 // Strip layout (source position, size):
 //   Sun                      (0, 0)    27 x 27
 //   tooltip pointer          (27, 0)   5 x 9, hangs below a tooltip box
 //   GPS marker frame k=0..3  (38, 8k)  9 x 9, frames share their first/last (empty) row
+//   followed GPS position    (27, 9)   11 x 11, corner brackets around the marker
 //   capital (flag 0x40)      (7, 27)   7 x 7
 //   route place (flag 0x10)  (23, 27)  7 x 7
 //   history point (0x20)     (30, 20)  5 x 5
@@ -135,6 +137,83 @@ void DrawGpsFrames(Canvas& c) {
   }
 }
 
+// Around the GPS marker while a place follows the fix: four yellow corner brackets.
+void DrawGpsFollower(Canvas& c) {
+  const Rgb yellow{255, 230, 0};
+  for (int i = 0; i < 3; ++i) {
+    for (int corner = 0; corner < 4; ++corner) {
+      const int x = corner & 1 ? 37 : 27, y = corner & 2 ? 19 : 9;
+      const int step = corner & 1 ? -1 : 1, down = corner & 2 ? -1 : 1;
+      c.Set(x + step * i, y, yellow);
+      c.Set(x, y + down * i, yellow);
+    }
+  }
+}
+
+// 3 x 5 capitals for the compass rose.
+void DrawLetter(Canvas& c, char letter, int left, int top, Rgb colour) {
+  static const char* const kGlyphs[] = {"X.X", "XXX", "XXX", "X.X", "X.X",   // N
+                                        "XXX", "X..", "XX.", "X..", "XXX",   // E
+                                        ".XX", "X..", ".X.", "..X", "XX.",   // S
+                                        "X.X", "X.X", "XXX", "XXX", "X.X"};  // W
+  const char* const order = "NESW";
+  const char* found = std::strchr(order, letter);
+  if (found == nullptr || letter == '\0') return;
+  const int index = static_cast<int>(found - order);
+  for (int r = 0; r < 5; ++r) {
+    for (int i = 0; i < 3; ++i) {
+      if (kGlyphs[index * 5 + r][i] == 'X') c.Set(left + i, top + r, colour);
+    }
+  }
+}
+
+// The compass rose: a dark dial with a light rim, ticks every 22.5 degrees, a four-point
+// star, the letters of the cardinal points and a red hub in the centre pixel, whose
+// colour the program takes for the needle.
+Canvas MakeCompass() {
+  constexpr int kSize = 61;
+  constexpr double kCentre = 30.5;
+  Canvas c(kSize, kSize);
+  const Rgb rim{200, 205, 215}, rimShade{120, 128, 145}, face{24, 34, 56}, faceEdge{34, 48, 76};
+  c.Disc(kCentre, kCentre, 30.2, [&](int x, int y, double d) {
+    if (d > 28.2) return (x + y < kSize) ? rim : rimShade;
+    return d > 24 ? faceEdge : face;
+  });
+  c.Outline(0, 0, kSize, kSize, Rgb{10, 10, 16});
+  // Ticks from the rim inwards: cardinal, intercardinal, and the eight between.
+  for (int k = 0; k < 16; ++k) {
+    const double angle = k * M_PI / 8;
+    const double inner = k % 4 == 0 ? 24.5 : k % 2 == 0 ? 25 : 26;
+    const Rgb colour = k % 2 == 0 ? Rgb{235, 235, 240} : Rgb{150, 160, 180};
+    for (double r = inner; r <= 28; r += 0.25) {
+      c.Set(static_cast<int>(std::floor(kCentre + r * std::sin(angle))),
+            static_cast<int>(std::floor(kCentre - r * std::cos(angle))), colour);
+    }
+  }
+  // The star: a narrow diamond along each cardinal direction, lit on one side.
+  const Rgb lit{120, 150, 200}, shade{70, 92, 135};
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const double dx = x + 0.5 - kCentre, dy = y + 0.5 - kCentre;
+      for (int k = 0; k < 4; ++k) {
+        const double ax = std::sin(k * M_PI / 2), ay = -std::cos(k * M_PI / 2);
+        const double along = dx * ax + dy * ay, across = dx * ay - dy * ax;
+        if (along >= 0 && along <= 17 && std::fabs(across) <= (1 - along / 17) * 4.2) {
+          c.Set(x, y, across >= 0 ? lit : shade);
+        }
+      }
+    }
+  }
+  const Rgb white{240, 240, 245}, north{255, 90, 80};
+  DrawLetter(c, 'N', 29, 6, north);
+  DrawLetter(c, 'S', 29, 50, white);
+  DrawLetter(c, 'E', 50, 28, white);
+  DrawLetter(c, 'W', 8, 28, white);
+  const Rgb hub{255, 60, 50};
+  c.Disc(kCentre, kCentre, 1.6, [&](int, int, double) { return hub; });
+  return c;
+}
+
 void DrawPlaceMarkers(Canvas& c) {
   const Rgb black{0, 0, 0}, white{255, 255, 255};
   // City of millions (0, 27): a red disc with a white highlight, black edge.
@@ -191,11 +270,14 @@ Canvas MakeMoon() {
 int main(int argc, char** argv) {
   using namespace orx::tools;
   std::string out = "res";
+  std::string data = "data";
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
       out = argv[++i];
+    } else if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
+      data = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: markergen [--out DIR]\n");
+      std::fprintf(stderr, "usage: markergen [--out DIR] [--data DIR]\n");
       return 2;
     }
   }
@@ -203,6 +285,7 @@ int main(int argc, char** argv) {
   DrawSun(strip);
   DrawTooltipPointer(strip);
   DrawGpsFrames(strip);
+  DrawGpsFollower(strip);
   DrawPlaceMarkers(strip);
   const std::string stripPath = out + "/gif_128_markers.gif";
   const std::string moonPath = out + "/gif_136_moon.gif";
@@ -214,6 +297,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "markergen: cannot write %s\n", moonPath.c_str());
     return 1;
   }
-  std::printf("markergen: wrote %s and %s\n", stripPath.c_str(), moonPath.c_str());
+  const std::string compassPath = data + "/compass.gif";
+  if (!WriteGif(compassPath, MakeCompass().ToGif())) {
+    std::fprintf(stderr, "markergen: cannot write %s\n", compassPath.c_str());
+    return 1;
+  }
+  std::printf("markergen: wrote %s, %s and %s\n", stripPath.c_str(), moonPath.c_str(), compassPath.c_str());
   return 0;
 }
