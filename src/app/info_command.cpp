@@ -9,6 +9,7 @@
 #include "astro/sun_moon.h"
 #include "cities/city_database.h"
 #include "cities/city_lists.h"
+#include "cities/city_names.h"
 #include "cities/city_record.h"
 #include "cities/snap.h"
 #include "gfx/fold.h"
@@ -57,20 +58,6 @@ bool Open(CityDatabase& db, const std::filesystem::path& citiesFile, std::ostrea
   return false;
 }
 
-// The most populous city whose folded name equals `name` (the first in file order among
-// equals), or null.
-const uint8_t* MostPopulousNamed(const CityDatabase& db, const std::string& name) {
-  const uint8_t* best = nullptr;
-  ForEachCityRecord(db, [&](CityKey r) {
-    if (CompareFolded(RecordName(r), name.c_str()) == 0 &&
-        (best == nullptr || RecordPopulation(r) > RecordPopulation(best))) {
-      best = r;
-    }
-    return true;
-  });
-  return best;
-}
-
 std::string NameAndCountry(const CityDatabase& db, const char* name, int country) {
   std::string text = name;
   if (country != kNoCountry && *CountryName(db, country) != '\0') {
@@ -78,6 +65,16 @@ std::string NameAndCountry(const CityDatabase& db, const char* name, int country
     text += CountryName(db, country);
   }
   return platform::Cp1252ToUtf8(text);
+}
+
+// How many of the closest names a failed city query lists.
+constexpr size_t kClosestListed = 10;
+
+// "Kyiv, Ukraine", or "Kyiv, Ukraine (Kiev)" when the city was found by another name.
+std::string MatchText(const CityDatabase& db, const CityNameMatch& m) {
+  std::string text = NameAndCountry(db, RecordName(m.record), RecordCountry(m.record));
+  if (m.name != RecordName(m.record)) text += " (" + platform::Cp1252ToUtf8(m.name) + ")";
+  return text;
 }
 
 }  // namespace
@@ -112,13 +109,21 @@ int RunInfoCommand(std::string_view query, const platform::SystemTime& now, cons
     }
   } else {
     if (!haveDatabase) return 1;
-    const uint8_t* record = MostPopulousNamed(db, platform::Utf8ToCp1252(query));
-    if (record == nullptr) {
-      err << "orrelux: no city is named \"" << query << "\"; try --find\n";
+    const std::string name = platform::Utf8ToCp1252(query);
+    const std::vector<CityNameMatch> found = FindCitiesByName(db, name.c_str(), 1);
+    if (found.empty()) {
+      err << "orrelux: no city is named \"" << query << "\"";
+      const std::vector<CityNameMatch> closest = ClosestCityNames(db, name.c_str(), kClosestListed);
+      if (closest.empty()) {
+        err << "; try --find\n";
+      } else {
+        err << "; the closest names are:\n";
+        for (const CityNameMatch& m : closest) err << "  " << MatchText(db, m) << "\n";
+      }
       CloseCityDatabase(db);
       return 1;
     }
-    PlaceFromRecord(db, record, place);
+    PlaceFromRecord(db, found.front().record, place);
     out << NameAndCountry(db, place.name, place.country) << "\n";
   }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/command_bar.h"
 #include "ui/widget.h"
@@ -27,6 +28,7 @@ struct MainWindowState {
   bool compassDragging = false;  // the compass (its position is in the GPS display state)
   bool zoomSelection = false;     // the mode of command 2008; ends after one selection
   CommandBar commandBar;
+  std::string findCityText;  // the Find City panel's search text while it is closed
   // Timer work: set up on the first tick.
   bool firstTickDone = false;
   int shadowCountdown = 0;

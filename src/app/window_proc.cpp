@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/find_city.h"
 #include "app/options_screen.h"
 #include "gfx/draw.h"
 #include "globe/texture.h"
@@ -207,7 +208,7 @@ void OnCommand(App& app, uint32_t command) {
       RequestRedraw(app);
       break;
     case kCmdFindCity:
-      // The Find City panel opens and closes here once it exists.
+      ToggleFindCity(app);
       break;
     case kCmdHelp:
       app.host->PostMessage(platform::kMsgHelp);

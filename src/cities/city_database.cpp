@@ -43,9 +43,8 @@ CityDatabaseOpenResult CheckCountries(std::span<const uint8_t> bytes) {
   return {};
 }
 
-// Walks the record list, checking every record against the size of the file, and
-// inserts each into both indexes.
-CityDatabaseOpenResult CheckAndIndexRecords(CityDatabase& db) {
+// Walks the record list, checking every record against the size of the file.
+CityDatabaseOpenResult CheckRecords(const CityDatabase& db) {
   const size_t size = db.bytes.size();
   const uint8_t* base = db.bytes.data();
   size_t at = kCityRecordsOffset;
@@ -73,29 +72,37 @@ CityDatabaseOpenResult CheckAndIndexRecords(CityDatabase& db) {
     if (zone < -kMaxZoneOffset || zone > kMaxZoneOffset) {
       return Damaged(at + kRecordZoneOffset, "zone offset %lld is out of range", zone);
     }
-    db.byCountry.Insert(r);
-    db.byLongitude.Insert(r);
     at += static_cast<size_t>(length);
   }
   return {};
 }
 
-}  // namespace
+// The indexes and the other names follow the checked file.
+void AttachIndexes(CityDatabase& db, const std::filesystem::path& namesPath, std::span<const uint8_t> names) {
+  db.byCountry.Reset(db.bytes);
+  db.byLongitude.Reset(db.bytes);
+  db.otherNames.Reset(namesPath, names, db.bytes);
+}
 
-CityDatabaseOpenResult OpenCityDatabase(CityDatabase& db, std::span<const uint8_t> bytes) {
-  CloseCityDatabase(db);
+CityDatabaseOpenResult OpenChecked(CityDatabase& db, std::span<const uint8_t> bytes) {
   if (bytes.size() < kCityRecordsOffset + 2) {
     return Damaged(bytes.size(), "the file ends before its first record (size %lld)", static_cast<long long>(bytes.size()));
   }
   CityDatabaseOpenResult result = CheckCountries(bytes);
   if (!result.ok()) return result;
   db.bytes = bytes;
-  result = CheckAndIndexRecords(db);
-  if (!result.ok()) {
-    db.byCountry.Clear();
-    db.byLongitude.Clear();
-    db.bytes = {};
-  }
+  result = CheckRecords(db);
+  if (!result.ok()) db.bytes = {};
+  return result;
+}
+
+}  // namespace
+
+CityDatabaseOpenResult OpenCityDatabase(CityDatabase& db, std::span<const uint8_t> bytes,
+                                        std::span<const uint8_t> otherNames) {
+  CloseCityDatabase(db);
+  CityDatabaseOpenResult result = OpenChecked(db, bytes);
+  if (result.ok()) AttachIndexes(db, {}, otherNames);
   return result;
 }
 
@@ -105,16 +112,49 @@ CityDatabaseOpenResult OpenCityDatabase(CityDatabase& db, const std::filesystem:
   if (!file.Open(path)) {
     return {CityDatabaseStatus::kMissing, 0, "cannot open " + path.string()};
   }
-  CityDatabaseOpenResult result = OpenCityDatabase(db, file.bytes());
-  if (result.ok()) db.file = std::move(file);  // moving keeps the mapping's address
+  CityDatabaseOpenResult result = OpenChecked(db, file.bytes());
+  if (!result.ok()) return result;
+  db.file = std::move(file);  // moving keeps the mapping's address
+  AttachIndexes(db, path.parent_path() / kCityNamesFileName, {});
   return result;
 }
 
 void CloseCityDatabase(CityDatabase& db) {
-  db.byCountry.Clear();
-  db.byLongitude.Clear();
   db.bytes = {};
+  AttachIndexes(db, {}, {});
   db.file.Close();
+}
+
+void LazyCityNames::Reset(std::filesystem::path path, std::span<const uint8_t> bytes,
+                          std::span<const uint8_t> cities) {
+  path_ = std::move(path);
+  bytes_ = bytes;
+  cities_ = cities;
+  state_ = std::make_unique<State>();
+}
+
+const CityNameTable& LazyCityNames::get() const {
+  std::call_once(state_->once, [this] {
+    State& s = *state_;
+    if (cities_.empty()) return;
+    std::span<const uint8_t> bytes = bytes_;
+    if (!path_.empty()) {
+      if (!s.file.Open(path_)) {
+        s.problem = "cannot open " + path_.string();
+        return;
+      }
+      bytes = s.file.bytes();
+    }
+    if (bytes.empty() && path_.empty()) return;
+    CityNamesCheck check = CheckCityNames(bytes, cities_);
+    if (check.ok) {
+      s.table = check.table;
+    } else {
+      s.problem = check.message;
+      s.file.Close();
+    }
+  });
+  return state_->table;
 }
 
 void ForEachCityRecord(const CityDatabase& db, const CityIndex::Visit& visit) {

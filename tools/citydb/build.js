@@ -7,6 +7,7 @@
 //
 //   node build.js --sources DIR --zoneinfo /usr/share/zoneinfo --out cities.bin
 //                 [--zones-out FILE]   (record offset and zone of every city, for checkrules)
+//                 [--names-out FILE]   (citynames.bin: the other names of the cities)
 'use strict';
 
 const crypto = require('crypto');
@@ -31,6 +32,9 @@ const kRecordsOffset = kCountryTableOffset + kCountryCount * kCountryEntrySize; 
 const kCountryNameBytes = 48;
 const kMaxCountryName = 44;
 const kFlagCapital = 0x40;
+const kNamesFormatVersion = 1;
+const kMinPopulationForOtherNames = 100000;
+const kMaxOtherName = 47;
 
 function fail(message) {
   process.stderr.write(`citydb: ${message}\n`);
@@ -44,7 +48,7 @@ function parseArgs(argv) {
     if (i + 1 >= argv.length) fail(`missing value for ${argv[i]}`);
     args[key.replace(/-(\w)/g, (_, c) => c.toUpperCase())] = argv[i + 1];
   }
-  if (!args.sources || !args.out) fail('usage: build.js --sources DIR --out FILE [--zoneinfo DIR] [--zones-out FILE]');
+  if (!args.sources || !args.out) fail('usage: build.js --sources DIR --out FILE [--zoneinfo DIR] [--zones-out FILE] [--names-out FILE]');
   return args;
 }
 
@@ -294,6 +298,31 @@ function populationCode(p) {
   return 0xc000 | Math.floor(p / 100000);
 }
 
+function foldedKey(bytes) {
+  return Buffer.from(bytes.map(foldByte)).toString('latin1');
+}
+
+// The names a city is also known by, in Windows-1252: its ASCII spelling and, for big
+// cities, the alternate names of the row. Left out: names equal to one already taken
+// under folding, names with letters the fonts cannot draw, the lower-case
+// transliterations of names in other scripts, airport codes (three or four capitals).
+function otherNames(own, asciiName, alternates) {
+  const seen = new Set([foldedKey(own)]);
+  const names = [];
+  const consider = text => {
+    if (text.length === 0 || /^[a-z]/.test(text) || /^[A-Z]{3,4}$/.test(text)) return;
+    const bytes = toCp1252(stripBracketed(text));
+    if (bytes === null || bytes.length === 0 || bytes.length > kMaxOtherName) return;
+    const key = foldedKey(bytes);
+    if (seen.has(key)) return;
+    seen.add(key);
+    names.push(bytes);
+  };
+  consider(asciiName);
+  for (const alternate of alternates.split(',')) consider(alternate);
+  return names;
+}
+
 function readCities(file, overrides) {
   const cities = [];
   let newest = '';
@@ -317,7 +346,7 @@ function readCities(file, overrides) {
     if (name === null) fail(`city ${f[0]} has no usable name`);
     if (name.fallback) fallbacks++;
     cities.push({
-      id: Number(f[0]), name: name.bytes, lat: arcMinutes(Number(f[4])), lon: arcMinutes(Number(f[5])),
+      id: Number(f[0]), name: name.bytes, otherNames: otherNames(name.bytes, f[2], population >= kMinPopulationForOtherNames ? f[3] : ''), lat: arcMinutes(Number(f[4])), lon: arcMinutes(Number(f[5])),
       capital: f[7] === 'PPLC', country: f[8], population, zone,
     });
   }
@@ -327,6 +356,29 @@ function readCities(file, overrides) {
 
 // ---------------------------------------------------------------------------------
 // Output.
+
+// citynames.bin: the other names of every city, sorted by folded name and then by the
+// city's place in cities.bin (largest population first); see src/cities/city_names.h.
+function namesIndex(cities, citiesSize) {
+  const entries = [];
+  for (const c of cities) for (const name of c.otherNames) entries.push({name, key: foldedKey(name), record: c.recordAt});
+  entries.sort((a, b) => (a.key < b.key ? -1 : a.key > b.key ? 1 : a.record - b.record));
+  const poolSize = entries.reduce((n, e) => n + e.name.length + 1, 0);
+  const bytes = Buffer.alloc(16 + entries.length * 8 + poolSize);
+  bytes.write('ORXN', 0, 'latin1');
+  bytes.writeUInt16LE(kNamesFormatVersion, 4);
+  bytes.writeUInt32LE(entries.length, 8);
+  bytes.writeUInt32LE(citiesSize, 12);
+  let name = 0;
+  const pool = 16 + entries.length * 8;
+  entries.forEach((e, i) => {
+    bytes.writeUInt32LE(name, 16 + i * 8);
+    bytes.writeUInt32LE(e.record, 16 + i * 8 + 4);
+    Buffer.from(e.name).copy(bytes, pool + name);
+    name += e.name.length + 1;
+  });
+  return {bytes, count: entries.length};
+}
 
 function build(args) {
   const here = __dirname;
@@ -405,6 +457,7 @@ function build(args) {
   let at = kRecordsOffset;
   const zoneLines = [];
   for (const c of cities) {
+    c.recordAt = at;
     const length = (12 + c.name.length + 1 + 1) & ~1;
     const flags = c.ruleSet | (c.capital ? kFlagCapital : 0);
     out.writeInt16LE(length, at);
@@ -421,6 +474,8 @@ function build(args) {
   out.writeInt16LE(0, at);
 
   fs.writeFileSync(args.out, out);
+  const otherNameIndex = namesIndex(cities, out.length);
+  if (args.namesOut) fs.writeFileSync(args.namesOut, otherNameIndex.bytes);
   if (args.zonesOut) fs.writeFileSync(args.zonesOut, zoneLines.join('\n') + '\n');
 
   const dstZones = [...zones.values()].filter(z => z.rules !== null).length;
@@ -434,7 +489,8 @@ function build(args) {
       `citydb: ASCII names used for ${fallbacks} cities; tzdata ${tzVersion}; GeoNames ${newest}\n` +
       `citydb: shifted rules: ${shifted.join(' ')}\n` +
       `citydb: countries with two rule sets: ${twoSets.join(' ')}\n` +
-      `citydb: wrote ${args.out}, ${out.length} bytes\n`);
+      `citydb: wrote ${args.out}, ${out.length} bytes\n` +
+      `citydb: ${otherNameIndex.count} other names` + (args.namesOut ? `, wrote ${args.namesOut}, ${otherNameIndex.bytes.length} bytes\n` : '\n'));
 }
 
 build(parseArgs(process.argv));

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Rebuilds data/cities.bin from its sources and checks it before replacing the old one.
+# Rebuilds data/cities.bin and data/citynames.bin from its sources and checks it before replacing the old one.
 #   tools/citydb/build.sh [BUILD_DIR]     (a CMake build directory; default build)
 # Needs node and npm, Debian's tzdata (zdump) and ninja. The npm packages are fetched
 # once into $CITYDB_SOURCES (default /tmp/citydb-src); nothing is installed in the tree.
@@ -17,8 +17,10 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-node "$here/build.js" --sources "$sources" --out "$work/cities.bin" --zones-out "$work/zones.txt"
+node "$here/build.js" --sources "$sources" --out "$work/cities.bin" --zones-out "$work/zones.txt" \
+  --names-out "$work/citynames.bin"
 ninja -C "$build" checkrules
 "$build/tools/citydb/checkrules" "$work/cities.bin" "$work/zones.txt"
 cp "$work/cities.bin" "$root/data/cities.bin"
-echo "citydb: data/cities.bin updated"
+cp "$work/citynames.bin" "$root/data/citynames.bin"
+echo "citydb: data/cities.bin and data/citynames.bin updated"
