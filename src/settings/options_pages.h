@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "ui/find_city_panel.h"
 #include "ui/widget.h"
 
 namespace orx {
@@ -52,10 +53,7 @@ enum OptionsCommand : int {
   kCmdGpsClearHistory = 2042,
 };
 
-// Radio choices of the Cities page's finder.
-inline constexpr int kFindByName = 1025;
-inline constexpr int kFindByCountry = 1026;
-inline constexpr int kFindByPopulation = 1027;
+// The Cities page's finder uses the Find City panel's mode choices (kFindByName ...).
 
 enum class ControlKind : uint8_t {
   kCheckBox,
