@@ -25,6 +25,7 @@
 #include "platform/host.h"
 #include "platform/settings_store.h"
 #include "routes/route.h"
+#include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "ui/ui_state.h"
 #include "weather/weather.h"
@@ -79,6 +80,7 @@ struct App {
   GpsDisplayState gpsDisplay;   // the marker's frame and the compass position, for the run
   WeatherClient weather;        // weather files, fetch threads, the `weather lock`
   WeatherPlaceList weatherPlaces;  // drawn as the scene's weather layer
+  OptionsDialog options{ui.context};  // the Options screen's pages, built while it is shown
   // Problems found during start-up, shown to the user once the screen is up.
   std::vector<std::string> startupNotices;
   uint32_t animationTimer = 0;  // 0 = none
@@ -106,5 +108,9 @@ intptr_t MainWindowProc(App& app, const platform::Message& m);
 
 // Draws the current frame and presents it (the paint work).
 void RenderFrame(App& app);
+
+// Composes the globe's texture again with the progress bar; a map-file problem is shown
+// in a message box (closing it opens the Options screen when no texture is left).
+void RebuildWithProgress(App& app);
 
 }  // namespace orx

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/city_layers.h"
+#include "app/options_screen.h"
 #include "cities/saved_cities.h"
 #include "gfx/draw.h"
 #include "globe/overlay.h"
@@ -200,6 +201,12 @@ void ShutDown(App& app) {
     app.host->KillTimer(app.animationTimer);
     app.animationTimer = 0;
   }
+  // An Options screen still shown closes as with "Cancel".
+  if (app.options.isOpen) {
+    OptionsEnv env = OptionsEnvOf(app);
+    CloseOptionsDialog(app.options, env);
+    app.window.screenMode = kScreenGlobe;
+  }
   // 3. The city selection.
   if (app.cities.isOpen() &&
       !SaveDisplayedCities(app.cities, app.paths.userDataDir / "cities.sav", app.selectedCities)) {
@@ -208,6 +215,7 @@ void ShutDown(App& app) {
   // 4. Settings, with the view as the user left it.
   if (app.settingsStore) {
     SaveViewToSettings(app.globe.view, app.settings);
+    app.settings.routeFiles = RouteNames(app.routes);  // the routes shown now, in list order
     SaveSettings(app.settings, *app.settingsStore);
     if (!app.settingsStore->Commit()) {
       std::fprintf(stderr, "orrelux: could not write the settings file %s\n",

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/find_city.h"
+#include "app/options_screen.h"
 #include "gfx/draw.h"
 #include "globe/texture.h"
 #include "measure/measure_state.h"
@@ -33,6 +34,8 @@ MeasureSources Measuring(App& app) {
   return {app.measure, app.settings, app.cities, app.selectedCities, app.globe, &app.gps.mainFix};
 }
 
+}  // namespace
+
 // ---------------------------------------------------------------------------------------
 // Texture rebuilds with their progress bar
 
@@ -52,10 +55,11 @@ void RebuildWithProgress(App& app) {
     PresentFrame(app.host->display(), app.frame, -1);
   };
   ui.showMessage = [&app](const char* text, const char* caption, bool openOptions) {
-    // With no texture at all, closing the message opens the Options dialog once that
-    // dialog exists; until then it only repaints.
-    (void)openOptions;
-    ShowMessageBox(app.ui, text, caption, kButtonsOk, nullptr);
+    // With no texture at all, closing the message opens the Options screen, where other
+    // maps can be chosen.
+    ChangeHandler onResult;
+    if (openOptions) onResult = [&app](Widget*, int) { OpenOptionsScreen(app); };
+    ShowMessageBox(app.ui, text, caption, kButtonsOk, std::move(onResult));
   };
   const TextureSource source = MakeTextureSource(app.settings, app.paths.dataDir, platform::GetSystemTime());
   if (RebuildTexture(app.globe, source, ui, true) == kTextureOutOfMemory) {
@@ -63,6 +67,8 @@ void RebuildWithProgress(App& app) {
   }
   RequestRedraw(app);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------
 // Globe gestures
@@ -169,7 +175,7 @@ void OnCommand(App& app, uint32_t command) {
       RebuildWithProgress(app);
       break;
     case kCmdOptions:
-      // The Options dialog fills the screen (screenMode 3) once it exists.
+      OpenOptionsScreen(app);
       break;
     case kCmdComputeDistance:
       // The pointed place is forgotten; turning the mode on empties the distance path.
@@ -353,7 +359,9 @@ void RenderFrame(App& app) {
   scene.stylus.x1 = w.pressPoint.x;
   scene.stylus.y1 = w.pressPoint.y;
   if (RenderSceneOrEmpty(scene, app.ui.activeModalDialog != nullptr, [&app] {
-        ShowMessageBox(app.ui, kNoTextureMessage, kErrorCaption, kButtonsOk, nullptr);
+        // Closing the message opens the Options screen, so that other maps can be chosen.
+        ShowMessageBox(app.ui, kNoTextureMessage, kErrorCaption, kButtonsOk,
+                       [&app](Widget*, int) { OpenOptionsScreen(app); });
       })) {
     animating = true;
   }
@@ -381,9 +389,8 @@ intptr_t MainWindowProc(App& app, const platform::Message& m) {
   using namespace platform;
   Host& host = *app.host;
   MainWindowState& w = app.window;
-  if (w.screenMode == kScreenOptions) {
-    // The Options dialog's handler sees every message first once that dialog exists.
-  }
+  // While the Options dialog fills the screen, its handler sees every message first.
+  if (w.screenMode == kScreenOptions && OptionsScreenProc(app, m)) return 0;
   switch (m.id) {
     case kMsgChar:
       RouteKey(app.ui.main, static_cast<int>(m.wParam), kKeyCharacter);

@@ -1,0 +1,55 @@
+#include "settings/options_lists.h"
+
+#include <cstdio>
+
+#include "gfx/draw.h"
+#include "ui/skin.h"
+
+namespace orx {
+
+const char* CityListBox::Format(const ListItem& item, char (&buffer)[101]) const {
+  const uint8_t* record = cities ? CityRecordOfName(*cities, item.text) : nullptr;
+  const char* country = record ? CountryName(*cities, RecordCountry(record)) : "";
+  if (!record || RecordCountry(record) == kNoCountry || *country == '\0') return item.text;
+  std::snprintf(buffer, sizeof buffer, "%s (%s)", item.text, country);
+  return buffer;
+}
+
+void CityListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {
+  const Skin& s = skin();
+  if (showSelection && (item.flags & (kItemSelected | kItemMarked))) {
+    FillRect(frame(), x + 4, rowY, textWidth - 1, itemHeight, s.highlight, kFillSolid);
+  }
+  char buffer[101];
+  DrawTextClipped(frame(), font(), x + 4, rowY + (itemHeight - ui_.LineHeight()) / 2, Format(item, buffer), scrollX,
+                  textWidth, s.text);
+}
+
+int CityListBox::ItemWidth(const ListItem& item) const {
+  char buffer[101];
+  return TextWidth(font(), Format(item, buffer));
+}
+
+void ColorListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {
+  const Skin& s = skin();
+  if (showSelection && (item.flags & (kItemSelected | kItemMarked))) {
+    FillRect(frame(), x + 4, rowY, textWidth - 1, itemHeight, s.highlight, kFillSolid);
+  }
+  for (const ColorItem& c : items) {
+    if (c.name != item.text) continue;
+    const int left = x + 6 - scrollX;
+    if (left >= x + 4) {
+      FillRect(frame(), left, rowY + 2, 16, itemHeight - 4, *c.colour, kFillSolid);
+      DrawRectOutline(frame(), left, rowY + 2, 16, itemHeight - 4, s.fieldBorder);
+    }
+    break;
+  }
+  const int textSkip = scrollX > 26 ? scrollX - 26 : 0;
+  const int textX = x + 30 - (scrollX - textSkip);
+  DrawTextClipped(frame(), font(), textX, rowY + (itemHeight - ui_.LineHeight()) / 2, item.text, textSkip,
+                  textWidth - (textX - x - 4), s.text);
+}
+
+int ColorListBox::ItemWidth(const ListItem& item) const { return 26 + TextWidth(font(), item.text); }
+
+}  // namespace orx
