@@ -153,8 +153,17 @@ TEST_F(WeatherClientTest, LoadingPlacesFromTheDataFile) {
   EXPECT_EQ(places[1]->latitude, 3090);
   EXPECT_EQ(places[1]->longitude, -7);
   EXPECT_EQ(places[1]->image(), nullptr);
-  // Loaded once per change; bundled icons are found when the user has none.
+  // Loaded once per change; a replaced icon is read again, bundled icons are found when
+  // the user has none.
   EXPECT_FALSE(LoadWeatherPlaces(client_, places));
+  const std::vector<uint8_t> sunPixels(places[0]->image()->pixels.get(), places[0]->image()->pixels.get() + 15 * 15 * 2);
+  fs::copy_file(fs::path(ORRELUX_SOURCE_DIR) / "data/weather/rain.gif", client_.paths.folder / "sun.gif",
+                fs::copy_options::overwrite_existing);
+  fs::last_write_time(client_.paths.folder / "sun.gif", fs::last_write_time(client_.paths.dataFile()) + std::chrono::seconds(1));
+  client_.dataChanged = true;
+  ASSERT_TRUE(LoadWeatherPlaces(client_, places));
+  ASSERT_NE(places[0]->image(), nullptr);
+  EXPECT_NE(std::vector<uint8_t>(places[0]->image()->pixels.get(), places[0]->image()->pixels.get() + 15 * 15 * 2), sunPixels);
   WriteTextFile(client_.paths.dataFile(), "1~2~rain.gif~x|3~4~../../etc/passwd~y|5~6~missing.gif~z");
   client_.dataChanged = true;
   ASSERT_TRUE(LoadWeatherPlaces(client_, places));

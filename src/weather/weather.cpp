@@ -284,6 +284,23 @@ std::unique_ptr<ImageObject> CopyIcon(const ImageObject& icon) {
   return copy;
 }
 
+// The icon `name` from the user's weather folder, else the bundled one, decoded once
+// and decoded again only when its file changes. Null when neither is a usable icon.
+const ImageObject* FindIcon(WeatherClient& client, std::string_view name) {
+  for (const std::filesystem::path* folder : {&client.paths.folder, &client.paths.bundledIcons}) {
+    const std::filesystem::path file = *folder / name;
+    std::error_code ec;
+    const auto written = std::filesystem::last_write_time(file, ec);
+    if (ec) continue;
+    auto found = client.icons.find(name);
+    if (found == client.icons.end()) found = client.icons.emplace(std::string(name), WeatherClient::Icon()).first;
+    WeatherClient::Icon& icon = found->second;
+    if (icon.file != file || icon.written != written) icon = {file, written, LoadIcon(file)};
+    if (icon.image) return icon.image.get();
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -542,19 +559,15 @@ bool LoadWeatherPlaces(WeatherClient& client, WeatherPlaceList& places) {
     bytes = platform::ReadWholeFile(client.paths.dataFile());
   }
   if (!bytes) return true;  // no data file: no weather places
-  std::map<std::string, std::unique_ptr<ImageObject>, std::less<>> icons;
+  std::map<std::string, const ImageObject*, std::less<>> seen;
   const bool ok = ParseWeatherData(*bytes, &client.serviceMessage, kMaxServiceMessage, [&](const WeatherRecord& r) {
     auto place = std::make_unique<RoutePlace>(r.text);
     place->latitude = static_cast<int16_t>(std::trunc(r.latitude * 60));
     place->longitude = static_cast<int16_t>(std::trunc(r.longitude * 60));
     if (r.hasIcon && IsIconName(r.icon)) {
-      auto found = icons.find(r.icon);
-      if (found == icons.end()) {
-        const std::string name(r.icon);
-        std::unique_ptr<ImageObject> icon = LoadIcon(client.paths.folder / name);
-        if (!icon) icon = LoadIcon(client.paths.bundledIcons / name);
-        found = icons.emplace(name, std::move(icon)).first;
-      }
+      // Each icon file is looked at once per load.
+      auto found = seen.find(r.icon);
+      if (found == seen.end()) found = seen.emplace(std::string(r.icon), FindIcon(client, r.icon)).first;
       if (found->second) place->AttachLoadedImage(CopyIcon(*found->second));
     }
     places.push_back(std::move(place));

@@ -58,6 +58,13 @@ std::string TemperatureText(double celsius, bool fahrenheit) {
 WeatherService::WeatherService(const CityDatabase& db, Upstream upstream, std::function<int64_t()> nowMs)
     : db_(db), upstream_(std::move(upstream)), now_(std::move(nowMs)) {
   cityAnswers_.resize(kCountryCount);
+  // A country is asked for by its service name or its name; the first country wins.
+  for (int c = 0; c < kCountryCount; ++c) {
+    const char* n = CountryName(db, c);
+    if (!n[0]) continue;
+    if (const char* service = ServiceNameOfCountry(db, n)) countries_.try_emplace(service, c);
+    countries_.try_emplace(n, c);
+  }
   towns_.resize(kCountryCount);
   // Per country: each name once, its most populous record.
   std::vector<std::map<std::string, std::pair<int64_t, Town>, std::less<>>> best(kCountryCount);
@@ -95,15 +102,8 @@ WeatherService::WeatherService(const CityDatabase& db, Upstream upstream, std::f
 }
 
 int WeatherService::CountryOf(std::string_view serviceName) const {
-  if (serviceName.empty()) return -1;
-  const std::string name(serviceName);
-  for (int c = 0; c < kCountryCount; ++c) {
-    const char* n = CountryName(db_, c);
-    if (!n[0]) continue;
-    const char* service = ServiceNameOfCountry(db_, n);
-    if ((service && name == service) || name == n) return c;
-  }
-  return -1;
+  const auto found = countries_.find(serviceName);
+  return found == countries_.end() ? -1 : found->second;
 }
 
 std::string WeatherService::CityNames(std::string_view country) const {

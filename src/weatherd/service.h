@@ -89,6 +89,7 @@ class WeatherService {
   const CityDatabase& db_;
   Upstream upstream_;
   std::function<int64_t()> now_;
+  std::map<std::string, int, std::less<>> countries_;     // service names and names
   std::vector<std::string> cityAnswers_;                  // by country index
   std::vector<std::map<std::string, Town, std::less<>>> towns_;  // by country index, by name
   mutable std::mutex cacheMutex_;
