@@ -24,7 +24,8 @@ root=$work/root
 dpkg -x "$deb" "$root"
 for f in usr/bin/orrelux usr/bin/wipekey usr/share/orrelux/cities.bin usr/share/orrelux/citynames.bin \
          usr/share/orrelux/maps/Day.gif usr/share/orrelux/vantor.htm usr/share/applications/orrelux.desktop \
-         usr/share/icons/hicolor/48x48/apps/orrelux.png usr/share/man/man1/orrelux.1.gz usr/share/man/man1/wipekey.1.gz; do
+         usr/share/icons/hicolor/48x48/apps/orrelux.png usr/share/man/man1/orrelux.1.gz usr/share/man/man1/wipekey.1.gz \
+         usr/bin/orrelux-weatherd usr/lib/systemd/user/orrelux-weatherd.service usr/share/man/man1/orrelux-weatherd.1.gz; do
   [ -e "$root/$f" ] || fail "$f is not in the package"
 done
 ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null || fail "no metainfo in the package"
