@@ -16,18 +16,11 @@ namespace orx::tools {
 namespace {
 
 constexpr int kSide = 15;
-constexpr Rgb kKey{255, 0, 255};
-constexpr Rgb kEdge{20, 24, 40};
-constexpr Rgb kSun{255, 210, 40};
-constexpr Rgb kSunCore{255, 245, 170};
-constexpr Rgb kMoon{235, 235, 210};
-constexpr Rgb kCloud{245, 245, 250};
-constexpr Rgb kGreyCloud{170, 175, 185};
-constexpr Rgb kDarkCloud{110, 115, 130};
-constexpr Rgb kRain{60, 150, 255};
-constexpr Rgb kSnow{255, 255, 255};
-constexpr Rgb kBolt{255, 230, 0};
-constexpr Rgb kFog{200, 200, 205};
+// The key and the edge; the sky bodies; the clouds; what falls from them.
+constexpr Rgb kKey{255, 0, 255}, kEdge{20, 24, 40};
+constexpr Rgb kSun{255, 210, 40}, kSunCore{255, 245, 170}, kMoon{235, 235, 210};
+constexpr Rgb kCloud{245, 245, 250}, kGreyCloud{170, 175, 185}, kDarkCloud{110, 115, 130}, kFog{200, 200, 205};
+constexpr Rgb kRain{60, 150, 255}, kSnow{255, 255, 255}, kBolt{255, 230, 0};
 
 class Icon {
  public:
@@ -105,14 +98,29 @@ void Cloud(Icon& icon, Rgb c, double dx, double dy, double scale = 1.0) {
   });
 }
 
-void Drops(Icon& icon, Rgb c, bool slanted) {
-  for (int x : {4, 7, 10}) {
-    if (slanted) {
-      icon.Line(x + 1, 11, x, 13, c);
-    } else {
-      icon.Set(x, 12, c);
+// An icon is drawn in steps, back to front; then it gets its edge.
+using Step = std::function<void(Icon&)>;
+
+Step SunAt(double c, double r, double rays) {
+  return [=](Icon& i) { Sun(i, c, c, r, rays); };
+}
+Step MoonAt(double cx, double cy, double r) {
+  return [=](Icon& i) { Moon(i, cx, cy, r); };
+}
+Step CloudAt(Rgb c, double dx, double dy, double scale = 1.0) {
+  return [=](Icon& i) { Cloud(i, c, dx, dy, scale); };
+}
+// Drops under a cloud: dots for drizzle, slanted strokes for rain.
+Step Drops(bool slanted) {
+  return [=](Icon& i) {
+    for (int x : {4, 7, 10}) {
+      if (slanted) {
+        i.Line(x + 1, 11, x, 13, kRain);
+      } else {
+        i.Set(x, 12, kRain);
+      }
     }
-  }
+  };
 }
 
 void Flakes(Icon& icon) {
@@ -126,68 +134,38 @@ void Flakes(Icon& icon) {
   icon.Set(7, 13, kSnow);
 }
 
+void Bolt(Icon& i) {
+  i.Line(8, 7, 6, 10, kBolt);
+  i.Line(6, 10, 9, 10, kBolt);
+  i.Line(9, 10, 7, 13, kBolt);
+}
+
+void FogBands(Icon& i) {
+  for (int y : {3, 6, 9, 12}) i.Line(y % 2 ? 2 : 3, y, y % 2 ? 11 : 12, y, kFog);
+}
+
 struct Named {
   const char* file;
-  std::function<void(Icon&)> draw;
+  std::vector<Step> steps;
 };
 
 const std::vector<Named>& Icons() {
+  const Step partlyCloud = CloudAt(kCloud, 2.0, 1.8, 0.85);
+  const Step showerCloud = CloudAt(kCloud, 1.5, 0.0, 0.85);
+  const Step rainCloud = CloudAt(kGreyCloud, 0, -1.5);
   static const std::vector<Named> icons = {
-      {"clear_day.gif", [](Icon& i) { Sun(i, 7.5, 7.5, 3.4, 6.0); }},
-      {"clear_night.gif", [](Icon& i) { Moon(i, 7.2, 7.6, 5.4); }},
-      {"partly_day.gif",
-       [](Icon& i) {
-         Sun(i, 5.5, 5.5, 2.6, 4.4);
-         Cloud(i, kCloud, 2.0, 1.8, 0.85);
-       }},
-      {"partly_night.gif",
-       [](Icon& i) {
-         Moon(i, 5.5, 5.5, 4.2);
-         Cloud(i, kCloud, 2.0, 1.8, 0.85);
-       }},
-      {"cloudy.gif",
-       [](Icon& i) {
-         Cloud(i, kGreyCloud, 0.5, -1.5, 0.95);
-         Cloud(i, kCloud, 0, 1.0);
-       }},
-      {"fog.gif",
-       [](Icon& i) {
-         for (int y : {3, 6, 9, 12}) i.Line(y % 2 ? 2 : 3, y, y % 2 ? 11 : 12, y, kFog);
-       }},
-      {"drizzle.gif",
-       [](Icon& i) {
-         Cloud(i, kGreyCloud, 0, -1.5);
-         Drops(i, kRain, false);
-       }},
-      {"rain.gif",
-       [](Icon& i) {
-         Cloud(i, kGreyCloud, 0, -1.5);
-         Drops(i, kRain, true);
-       }},
-      {"snow.gif",
-       [](Icon& i) {
-         Cloud(i, kGreyCloud, 0, -1.5);
-         Flakes(i);
-       }},
-      {"showers_day.gif",
-       [](Icon& i) {
-         Sun(i, 4.6, 4.6, 2.2, 3.6);
-         Cloud(i, kCloud, 1.5, 0.0, 0.85);
-         Drops(i, kRain, true);
-       }},
-      {"showers_night.gif",
-       [](Icon& i) {
-         Moon(i, 4.8, 4.8, 3.8);
-         Cloud(i, kCloud, 1.5, 0.0, 0.85);
-         Drops(i, kRain, true);
-       }},
-      {"thunder.gif",
-       [](Icon& i) {
-         Cloud(i, kDarkCloud, 0, -2.0);
-         i.Line(8, 7, 6, 10, kBolt);
-         i.Line(6, 10, 9, 10, kBolt);
-         i.Line(9, 10, 7, 13, kBolt);
-       }},
+      {"clear_day.gif", {SunAt(7.5, 3.4, 6.0)}},
+      {"clear_night.gif", {MoonAt(7.2, 7.6, 5.4)}},
+      {"partly_day.gif", {SunAt(5.5, 2.6, 4.4), partlyCloud}},
+      {"partly_night.gif", {MoonAt(5.5, 5.5, 4.2), partlyCloud}},
+      {"cloudy.gif", {CloudAt(kGreyCloud, 0.5, -1.5, 0.95), CloudAt(kCloud, 0, 1.0)}},
+      {"fog.gif", {FogBands}},
+      {"drizzle.gif", {rainCloud, Drops(false)}},
+      {"rain.gif", {rainCloud, Drops(true)}},
+      {"snow.gif", {rainCloud, Flakes}},
+      {"showers_day.gif", {SunAt(4.6, 2.2, 3.6), showerCloud, Drops(true)}},
+      {"showers_night.gif", {MoonAt(4.8, 4.8, 3.8), showerCloud, Drops(true)}},
+      {"thunder.gif", {CloudAt(kDarkCloud, 0, -2.0), Bolt}},
   };
   return icons;
 }
@@ -208,7 +186,7 @@ int main(int argc, char** argv) {
   }
   for (const Named& n : Icons()) {
     Icon icon;
-    n.draw(icon);
+    for (const Step& step : n.steps) step(icon);
     icon.Edge();
     const std::string path = out + "/" + n.file;
     if (!WriteGif(path, icon.ToGif())) {
