@@ -56,7 +56,7 @@ std::string TemperatureText(double celsius, bool fahrenheit) {
 }
 
 WeatherService::WeatherService(const CityDatabase& db, Upstream upstream, std::function<int64_t()> nowMs)
-    : db_(db), upstream_(std::move(upstream)), now_(std::move(nowMs)) {
+    : upstream_(std::move(upstream)), now_(std::move(nowMs)) {
   cityAnswers_.resize(kCountryCount);
   // A country is asked for by its service name or its name; the first country wins.
   for (int c = 0; c < kCountryCount; ++c) {

@@ -86,7 +86,6 @@ class WeatherService {
   std::string Weather(const ServiceRequest& request);
   int CountryOf(std::string_view serviceName) const;
 
-  const CityDatabase& db_;
   Upstream upstream_;
   std::function<int64_t()> now_;
   std::map<std::string, int, std::less<>> countries_;     // service names and names
