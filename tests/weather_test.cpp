@@ -10,6 +10,9 @@
 #include <filesystem>
 
 #include "cities/city_database.h"
+#include "gfx/font.h"
+#include "globe/overlay.h"
+#include "globe/view.h"
 #include "platform/clock.h"
 #include "platform/http_post.h"
 #include "support/city_file.h"
@@ -375,6 +378,44 @@ TEST_F(WeatherAppTest, StoredWeatherIsLoadedOnTheFirstTick) {
   ASSERT_EQ(app_.weatherPlaces.size(), 1u);
   EXPECT_NE(app_.weatherPlaces[0]->image(), nullptr);  // the bundled icon
   EXPECT_EQ(WeatherServiceMessage(app_.weather), "m");
+}
+
+// Labels of places close together: the first where a route place's label goes, the next
+// on the other side of the point, a third left out; none covers another or an icon.
+TEST_F(WeatherAppTest, LabelsOfPlacesCloseTogetherDoNotCoverEachOther) {
+  WriteTextFile(app_.weather.paths.dataFile(),
+                "0~0~clear_day.gif~First|0~0.1~rain.gif~Second|0.1~0~snow.gif~Third|30~30~fog.gif~Far");
+  app_.host->PostMessage(platform::kMsgTimer);
+  Pump();
+  ASSERT_EQ(app_.weatherPlaces.size(), 4u);
+  struct Drawn {
+    std::string text;
+    int left, top, right, bottom;
+  };
+  std::vector<Drawn> drawn;
+  PlaceDrawHooks hooks = app_.placeHooks;
+  hooks.drawTextBlock = [&](FrameBuffer&, const char* text, int x, int y, int, int, Color565, bool) {
+    drawn.push_back({text, x, y, x + TextWidth(app_.font, text), y + app_.font.glyphHeight});
+  };
+  ViewState view = app_.globe.view;
+  CenterOn(view, 0, 0);
+  const OverlayContext o{app_.frame, view, app_.settings, &app_.markerStrip, &app_.font, &hooks};
+  SceneLayers layers;
+  SetWeatherLayer(app_.weatherPlaces, layers);
+  layers.weatherPlaces(o);
+  ASSERT_EQ(drawn.size(), 3u);
+  EXPECT_EQ(drawn[0].text, "First");
+  EXPECT_LT(drawn[0].bottom, 160);  // above the point at the view's centre
+  EXPECT_EQ(drawn[1].text, "Second");
+  EXPECT_GT(drawn[1].top, 160);
+  EXPECT_EQ(drawn[2].text, "Far");
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    for (size_t k = i + 1; k < drawn.size(); ++k) {
+      const bool apart = drawn[i].right < drawn[k].left || drawn[k].right < drawn[i].left ||
+                         drawn[i].bottom < drawn[k].top || drawn[k].bottom < drawn[i].top;
+      EXPECT_TRUE(apart) << drawn[i].text << " covers " << drawn[k].text;
+    }
+  }
 }
 
 }  // namespace

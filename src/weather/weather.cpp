@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -9,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "cities/city_database.h"
 #include "globe/overlay.h"
+#include "globe/view.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/http_post.h"
@@ -577,10 +580,76 @@ bool LoadWeatherPlaces(WeatherClient& client, WeatherPlaceList& places) {
 
 void DestroyWeatherPlaces(WeatherPlaceList& places) { places.clear(); }
 
+namespace {
+
+struct LabelBox {
+  int left, top, right, bottom;
+  bool Meets(const LabelBox& b) const {
+    return left <= b.right && b.left <= right && top <= b.bottom && b.top <= bottom;
+  }
+};
+
+// Where a weather place is on the screen (false when not shown), and the box of its
+// icon when the icon is drawn (wholly on the screen).
+bool PlaceOnScreen(const OverlayContext& o, const RoutePlace& place, int& x, int& y, std::optional<LabelBox>& icon) {
+  if (!GlobeToScreen(o.view, place.latitude * kRadiansPerMinute, place.longitude * kRadiansPerMinute, x, y)) return false;
+  if (x < 0 || x >= kViewWidth || y < 0 || y > kViewHeight) return false;
+  icon.reset();
+  if (const ImageObject* image = place.image(); image && image->pixels) {
+    const int left = x + place.offsetX, top = y + place.offsetY;
+    if (left >= 0 && top >= 0 && left + image->width <= kViewWidth && top + image->height <= kViewHeight) {
+      icon = LabelBox{left, top, left + image->width - 1, top + image->height - 1};
+    }
+  }
+  return true;
+}
+
+// A weather place's label, where a route place's label goes: right of its icon and
+// above the point (below it at the top of the screen); when that covers an icon or a
+// label drawn before, on the other side of the point; when both do, left out, so that
+// places close together on the globe show their icons rather than texts printed over
+// each other.
+void DrawWeatherLabel(const OverlayContext& o, const RoutePlace& place, std::vector<LabelBox>& taken) {
+  int x, y;
+  std::optional<LabelBox> icon;
+  if (!place.name || !*place.name || !PlaceOnScreen(o, place, x, y, icon)) return;
+  const int labelX = icon ? icon->right + 3 : x + 3;
+  const int width = TextWidth(*o.font, place.name), height = o.font->glyphHeight;
+  const int above = y - height - 3, below = y + 3;
+  for (const int top : {above < 0 ? below : above, above < 0 ? above : below}) {
+    if (top < 0) continue;
+    const LabelBox box{labelX - 1, top - 1, labelX + width, top + height};
+    if (std::any_of(taken.begin(), taken.end(), [&](const LabelBox& t) { return t.Meets(box); })) continue;
+    taken.push_back(box);
+    o.placeHooks->drawTextBlock(o.frame, place.name, labelX, top, 2 * kViewWidth / 3, kViewHeight - top,
+                                o.settings.weatherColor, o.settings.semiTransparentTextBackground);
+    return;
+  }
+}
+
+}  // namespace
+
 void SetWeatherLayer(const WeatherPlaceList& places, SceneLayers& layers) {
   layers.weatherPlaces = [&places](const OverlayContext& o) {
     if (!o.settings.showWeather) return;
-    for (const auto& place : places) DrawPlace(o, *place, o.settings.weatherColor);
+    const bool labels = o.font && o.placeHooks && o.placeHooks->drawTextBlock;
+    // The icons (or markers) first, without their labels; then the labels.
+    for (const auto& place : places) {
+      const char* name = place->name;
+      if (labels) place->name = nullptr;
+      DrawPlace(o, *place, o.settings.weatherColor);
+      place->name = name;
+    }
+    if (!labels) return;
+    std::vector<LabelBox> taken;
+    for (const auto& place : places) {
+      int x, y;
+      std::optional<LabelBox> icon;
+      if (PlaceOnScreen(o, *place, x, y, icon) && icon) taken.push_back(*icon);
+    }
+    for (const auto& place : places) {
+      if (place->displayMask & kPlaceShowLabel) DrawWeatherLabel(o, *place, taken);
+    }
   };
 }
 
