@@ -488,13 +488,9 @@ class GpsOnTheGlobe : public testing::HeadlessApp {
   void SetUp() override {
     HeadlessApp::SetUp();
     if (HasFatalFailure()) return;
-    app_.animationTimer = app_.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
+    StartTimer();
     CenterOn(app_.globe.view, 51 * kDegree, 0);
     app_.globe.view.redrawRequested = true;
-  }
-  void TearDown() override {
-    app_.host->KillTimer(platform::kAnimationTimerId);
-    HeadlessApp::TearDown();
   }
   void Tick() {
     clock_.Advance(50);
