@@ -102,7 +102,6 @@ void PrintPlaceLines(const Place& place, const platform::SystemTime& now, const 
   for (const InfoLine& line : lines) out << platform::Cp1252ToUtf8(line.text) << "\n";
 }
 
-
 // Prints the name line of the place at `point` (snapped by the settings' snap rules) and
 // its information lines.
 void PrintPointInfo(ArcMinutePoint point, const platform::SystemTime& now, const Settings& settings,
