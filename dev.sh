@@ -12,7 +12,7 @@ packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libpng-dev libfreetype-dev libjpeg-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libgif-dev libstb-dev netpbm giflib-tools xplanet-images fonts-dejavu-core xvfb xauth x11-utils xfonts-base xdotool tzdata libpugixml-dev gpsd gpsd-clients
   libcurl4-openssl-dev libcpp-httplib-dev nlohmann-json3-dev
-  xdg-utils desktop-file-utils appstream man-db dpkg-dev file)
+  xdg-utils desktop-file-utils appstream man-db dpkg-dev file imagemagick)
 
 install_packages() {
   local missing=()
