@@ -172,7 +172,7 @@ bool WantsRender(int argc, char** argv) {
 }
 
 std::string RenderUsageText() {
-  return "  --render FILE.png draw one frame headless and write it as PNG, then exit; with:\n"
+  return "  --render FILE.png draw one frame headless, write it as PNG and exit; with:\n"
          "    --view LAT,LON  the view centre in degrees (north and east positive)\n"
          "    --radius R      the globe's radius in pixels\n"
          "    --planar        the flat map, with --map-height H its height in pixels\n"
