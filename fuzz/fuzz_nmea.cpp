@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the sentence cutter and the RMC decoder, as the reader thread
-// does, and the whole input as one sentence: nothing may crash, and a published fix must
-// always be a real position.
+// Feeds arbitrary bytes to the sentence cutter and the RMC decoder as the reader thread
+// does, once as a serial line's bytes and once as gpsd's replies (its JSON lines mixed
+// with the receiver's sentences), and the whole input as one sentence: nothing may
+// crash, a published fix must always be a real position, and no gpsd reply line may
+// reach the cutter.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -38,12 +40,22 @@ void CheckDecoded(std::string_view sentence, const orx::RmcDecoded& d) {
   if ((d.longitude < 0 && fields[6] != "W") || (d.longitude > 0 && fields[6] != "E")) std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// The reader's loop over `data`; with `fromGpsd` the bytes pass gpsd's reply filter first.
+void Read(const uint8_t* data, size_t size, bool fromGpsd) {
   orx::GpsFix fix;
   orx::SentenceCutter cutter;
+  orx::GpsdReplyFilter replies;
+  bool lineStart = true, inReply = false;  // where the raw stream stands
   for (size_t i = 0; i < size; ++i) {
+    if (lineStart && data[i] == '{') inReply = true;
+    lineStart = data[i] == '\n';
+    const bool reply = inReply;
+    if (data[i] == '\n') inReply = false;
+    if (fromGpsd) {
+      const bool passed = replies.Pass(data[i]);
+      if (passed == reply) std::abort();  // a reply byte passed on, or a sentence byte dropped
+      if (!passed) continue;
+    }
     if (cutter.Push(data[i]) != orx::SentenceCutter::Event::kSentence) continue;
     const std::string_view sentence = cutter.sentence();
     if (sentence.size() >= orx::SentenceCutter::kCapacity) std::abort();
@@ -53,6 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orx::ApplyRmc(fix, decoded);
     CheckFix(fix);
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Read(data, size, false);
+  Read(data, size, true);
+  orx::GpsFix fix;
   const std::string_view whole(reinterpret_cast<const char*>(data), size);
   const orx::RmcDecoded decoded = orx::DecodeRmc(whole);
   CheckDecoded(whole, decoded);

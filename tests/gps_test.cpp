@@ -19,6 +19,7 @@
 #include "gps/gps_reader.h"
 #include "gps/nmea.h"
 #include "platform/serial_port.h"
+#include "support/pseudo_terminal.h"
 
 namespace orx {
 namespace {
@@ -197,42 +198,8 @@ TEST(SerialDevices, StableOrderAndOverride) {
   std::filesystem::remove_all(dir);
 }
 
-// A pseudo-terminal: the reader opens the slave side, the test writes on the master.
-class PseudoTerminal {
- public:
-  PseudoTerminal() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) slave_ = ::ptsname(master_);
-  }
-  ~PseudoTerminal() { CloseMaster(); }
-  bool ok() const { return !slave_.empty(); }
-  const std::string& slave() const { return slave_; }
-  void Write(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(master_, bytes.data(), bytes.size());
-      ASSERT_GT(n, 0);
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-  }
-  void CloseMaster() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-  }
-
- private:
-  int master_ = -1;
-  std::string slave_;
-};
-
-// Polls `condition` for at most `ms` milliseconds.
-bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using testing::PseudoTerminal;
+using testing::WaitFor;
 
 class GpsReaderTest : public ::testing::Test {
  protected:
@@ -376,17 +343,28 @@ TEST_F(GpsReaderTest, OverflowEndsTheReader) {
   CloseGpsPort(gps);
 }
 
-TEST_F(GpsReaderTest, VanishingDeviceEndsTheReader) {
+TEST_F(GpsReaderTest, VanishingDeviceEndsTheReaderAndOpeningAgainWorks) {
   ASSERT_TRUE(OpenGpsPort(gps, pty.slave(), 4800));
   pty.Write(std::string(kReference) + "\r\n");
   GpsFix fix;
   ASSERT_TRUE(WaitForUpdate(fix));
-  pty.CloseMaster();  // like a receiver unplugged
+  pty.Write(std::string(kReference).substr(0, 30));
+  pty.CloseMaster();  // like a receiver unplugged in the middle of a sentence
   ASSERT_TRUE(WaitFor([&] { return !GpsReaderRunning(gps); }));
   EXPECT_EQ(GetGpsReaderState(gps), kGpsReaderNoData);
   ASSERT_TRUE(WaitForStatus("Error reading GPS Port"));
   GetGpsFix(gps, fix);
   EXPECT_EQ(fix.status, kGpsNoData);
+
+  // Plugged in again: opening the new device reads on.
+  PseudoTerminal again;
+  ASSERT_TRUE(OpenGpsPort(gps, again.slave(), 4800));
+  again.Write(std::string(kReference) + "\r\n");
+  ASSERT_TRUE(WaitFor([&] {
+    GetGpsFix(gps, fix);
+    return fix.status == kGpsValid;
+  }));
+  EXPECT_EQ(GetGpsReaderState(gps), kGpsReaderReceiving);
   CloseGpsPort(gps);
 }
 

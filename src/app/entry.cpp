@@ -28,6 +28,11 @@ bool ParseInt(const std::string& s, int& out) {
   return true;
 }
 
+// `--info gps`, in any letter case.
+bool IsGpsQuery(const std::string& query) {
+  return query.size() == 3 && (query[0] | 0x20) == 'g' && (query[1] | 0x20) == 'p' && (query[2] | 0x20) == 's';
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -42,6 +47,9 @@ std::string UsageText() {
          "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
          "                    (degrees, north and east positive)\n"
          "  --info CITY       print the information lines of the most populous CITY\n"
+         "  --info gps        print the position of the GPS receiver chosen in the settings\n"
+         "                    (or ORRELUX_GPS_DEVICE, ORRELUX_GPSD) and the lines of the\n"
+         "                    place there; waits at most 10 s for a fix\n"
          "  --find PREFIX     list the cities whose names start with PREFIX\n") +
          RenderUsageText() +
          "  --help            show this help and exit\n"
@@ -217,6 +225,7 @@ int Main(int argc, char** argv) {
     if (cmd.info) {
       platform::SystemClock clock(cmd.time);
       const platform::SystemTime now = platform::SystemTimeFromMillis(clock.UtcMillis());
+      if (IsGpsQuery(*cmd.info)) return RunGpsInfoCommand(now, settings, citiesFile, std::cout, std::cerr);
       return RunInfoCommand(*cmd.info, now, settings, citiesFile, std::cout, std::cerr);
     }
     return RunFindCommand(*cmd.find, settings, citiesFile, std::cout, std::cerr);

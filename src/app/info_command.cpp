@@ -1,9 +1,11 @@
 #include "app/info_command.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "astro/sun_moon.h"
@@ -13,7 +15,10 @@
 #include "cities/city_record.h"
 #include "cities/snap.h"
 #include "gfx/fold.h"
+#include "gps/gps_reader.h"
+#include "measure/gps_display.h"
 #include "measure/info_lines.h"
+#include "platform/serial_port.h"
 #include "platform/text_encoding.h"
 
 namespace orx {
@@ -77,6 +82,54 @@ std::string MatchText(const CityDatabase& db, const CityNameMatch& m) {
   return text;
 }
 
+// The ten information lines of `place`, with the antipode line added here rather than
+// by the antipode setting, which would move the Sun and Moon lines to the antipode as on
+// the globe.
+void PrintPlaceLines(const Place& place, const platform::SystemTime& now, const Settings& settings,
+                     std::ostream& out) {
+  Settings all = settings;
+  all.computeDistance = false;
+  all.latLon = all.cityTime = all.cityDate = all.citysNextDstTransition = true;
+  all.sunriseAndSunsetTime = all.moonriseAndMoonsetTime = true;
+  all.sunAzimuthAndElevation = all.moonAzimuthAndElevation = all.cityPopulation = true;
+  all.antipodes = false;
+  SkyPositions sky;
+  RefreshSkyPositions(sky, now, {});
+  std::vector<InfoLine> lines;
+  BuildInfoLines(place, all, now, sky, lines);
+  const ArcMinutePoint here{place.latitude, place.longitude};
+  lines.insert(lines.begin() + 1, InfoLine{AntipodeLine(Antipode(here), all.latLonFormat), all.snappedCityColor});
+  for (const InfoLine& line : lines) out << platform::Cp1252ToUtf8(line.text) << "\n";
+}
+
+// Prints the name line of the place at `point` (snapped by the settings' snap rules) and
+// its information lines.
+void PrintPointInfo(ArcMinutePoint point, const platform::SystemTime& now, const Settings& settings,
+                    CityDatabase* db, std::ostream& out) {
+  Place place;
+  place.latitude = static_cast<int16_t>(point.latitude);
+  place.longitude = static_cast<int16_t>(point.longitude);
+  const bool snapped = db && SnapToDatabase(*db, point.latitude, point.longitude, settings.snapRadius,
+                                            settings.snapToNearestPopulousPlace, place);
+  place.displayMask = snapped ? kPlaceShowLabel | kPlaceShowMarker : kPlaceShowMarker;
+  if (snapped) {
+    out << NameAndCountry(*db, place.name, place.country) << "\n";
+  } else {
+    out << "No city within " << settings.snapRadius << " nautical miles\n";
+  }
+  PrintPlaceLines(place, now, settings, out);
+}
+
+// The port the settings name, for messages: "COM1 (/dev/ttyUSB0)", "gpsd at localhost:2947".
+std::string GpsPortDescription(int portIndex) {
+  if (portIndex == kGpsdPortIndex) {
+    const platform::GpsdAddress a = platform::GpsdAddressFromEnvironment();
+    return "gpsd at " + a.host + ":" + std::to_string(a.port);
+  }
+  const std::string device = platform::SerialDevicePath(portIndex);
+  return GpsPortName(portIndex) + (device.empty() ? " (no such serial device)" : " (" + device + ")");
+}
+
 }  // namespace
 
 int RunInfoCommand(std::string_view query, const platform::SystemTime& now, const Settings& settings,
@@ -95,54 +148,72 @@ int RunInfoCommand(std::string_view query, const platform::SystemTime& now, cons
 
   CityDatabase db;
   const bool haveDatabase = Open(db, citiesFile, err);
-  Place place;
   if (point) {
-    place.latitude = static_cast<int16_t>(point->latitude);
-    place.longitude = static_cast<int16_t>(point->longitude);
-    const bool snapped = haveDatabase && SnapToDatabase(db, point->latitude, point->longitude, settings.snapRadius,
-                                                         settings.snapToNearestPopulousPlace, place);
-    place.displayMask = snapped ? kPlaceShowLabel | kPlaceShowMarker : kPlaceShowMarker;
-    if (snapped) {
-      out << NameAndCountry(db, place.name, place.country) << "\n";
-    } else {
-      out << "No city within " << settings.snapRadius << " nautical miles\n";
-    }
-  } else {
-    if (!haveDatabase) return 1;
-    const std::string name = platform::Utf8ToCp1252(query);
-    const std::vector<CityNameMatch> found = FindCitiesByName(db, name.c_str(), 1);
-    if (found.empty()) {
-      err << "orrelux: no city is named \"" << query << "\"";
-      const std::vector<CityNameMatch> closest = ClosestCityNames(db, name.c_str(), kClosestListed);
-      if (closest.empty()) {
-        err << "; try --find\n";
-      } else {
-        err << "; the closest names are:\n";
-        for (const CityNameMatch& m : closest) err << "  " << MatchText(db, m) << "\n";
-      }
-      CloseCityDatabase(db);
-      return 1;
-    }
-    PlaceFromRecord(db, found.front().record, place);
-    out << NameAndCountry(db, place.name, place.country) << "\n";
+    PrintPointInfo(*point, now, settings, haveDatabase ? &db : nullptr, out);
+    if (haveDatabase) CloseCityDatabase(db);
+    return 0;
   }
-
-  // All ten lines. The antipode line is added here rather than by the antipode setting,
-  // which would move the Sun and Moon lines to the antipode as on the globe.
-  Settings all = settings;
-  all.computeDistance = false;
-  all.latLon = all.cityTime = all.cityDate = all.citysNextDstTransition = true;
-  all.sunriseAndSunsetTime = all.moonriseAndMoonsetTime = true;
-  all.sunAzimuthAndElevation = all.moonAzimuthAndElevation = all.cityPopulation = true;
-  all.antipodes = false;
-  SkyPositions sky;
-  RefreshSkyPositions(sky, now, {});
-  std::vector<InfoLine> lines;
-  BuildInfoLines(place, all, now, sky, lines);
-  const ArcMinutePoint here{place.latitude, place.longitude};
-  lines.insert(lines.begin() + 1, InfoLine{AntipodeLine(Antipode(here), all.latLonFormat), all.snappedCityColor});
-  for (const InfoLine& line : lines) out << platform::Cp1252ToUtf8(line.text) << "\n";
+  if (!haveDatabase) return 1;
+  const std::string name = platform::Utf8ToCp1252(query);
+  const std::vector<CityNameMatch> found = FindCitiesByName(db, name.c_str(), 1);
+  if (found.empty()) {
+    err << "orrelux: no city is named \"" << query << "\"";
+    const std::vector<CityNameMatch> closest = ClosestCityNames(db, name.c_str(), kClosestListed);
+    if (closest.empty()) {
+      err << "; try --find\n";
+    } else {
+      err << "; the closest names are:\n";
+      for (const CityNameMatch& m : closest) err << "  " << MatchText(db, m) << "\n";
+    }
+    CloseCityDatabase(db);
+    return 1;
+  }
+  Place place;
+  PlaceFromRecord(db, found.front().record, place);
+  out << NameAndCountry(db, place.name, place.country) << "\n";
+  PrintPlaceLines(place, now, settings, out);
   CloseCityDatabase(db);
+  return 0;
+}
+
+int RunGpsInfoCommand(const platform::SystemTime& now, const Settings& settings,
+                      const std::filesystem::path& citiesFile, std::ostream& out, std::ostream& err, int waitMs) {
+  GpsState gps;
+  InitGps(gps);
+  EnableGpsStatus(gps, true);
+  std::string status;
+  const auto takeStatus = [&] { TakeGpsStatus(gps, [&](std::string_view text) { status = text; }); };
+  const std::string port = GpsPortDescription(settings.gpsPort);
+  if (!OpenGpsPortByIndex(gps, settings.gpsPort, settings.gpsBaud)) {
+    takeStatus();
+    err << "orrelux: " << status << ": " << port << "\n";
+    CloseGpsPort(gps);
+    return 1;
+  }
+  // The reader's own fix record is polled; a reader that ended (unplugged, overflow) will
+  // not deliver one.
+  GpsFix fix;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  do {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    GetGpsFix(gps, fix);
+    takeStatus();
+  } while (fix.status != kGpsValid && GpsReaderRunning(gps) && std::chrono::steady_clock::now() < deadline);
+  CloseGpsPort(gps);
+  if (fix.status != kGpsValid) {
+    err << "orrelux: no valid GPS fix from " << port << " within " << (waitMs + 999) / 1000 << " s";
+    err << (status.empty() ? std::string() : ": " + status) << "\n";
+    return 1;
+  }
+  const ArcMinutePoint point{static_cast<int>(std::lround(fix.latitude * 60.0)),
+                             static_cast<int>(std::lround(fix.longitude * 60.0))};
+  out << "GPS: " << platform::Cp1252ToUtf8(CoordinatesLine(point, settings.latLonFormat)) << ", course "
+      << platform::Cp1252ToUtf8(CourseText(fix.course)) << ", " << SpeedText(fix.speed, settings.distanceUnits)
+      << "\n";
+  CityDatabase db;
+  const bool haveDatabase = Open(db, citiesFile, err);
+  PrintPointInfo(point, now, settings, haveDatabase ? &db : nullptr, out);
+  if (haveDatabase) CloseCityDatabase(db);
   return 0;
 }
 

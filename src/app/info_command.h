@@ -1,5 +1,6 @@
 // The terminal world clock: `--info LAT,LON` / `--info "CITY"` prints the place's name
-// and country and its ten information lines; `--find PREFIX` lists the matching cities.
+// and country and its ten information lines; `--info gps` does so for the receiver's
+// position; `--find PREFIX` lists the matching cities.
 #pragma once
 
 #include <filesystem>
@@ -17,6 +18,17 @@ namespace orx {
 // `now`. Returns 0, 1 when no database or no such city, 2 for a malformed query.
 int RunInfoCommand(std::string_view query, const platform::SystemTime& now, const Settings& settings,
                    const std::filesystem::path& citiesFile, std::ostream& out, std::ostream& err);
+
+// How long `--info gps` waits for a valid fix.
+inline constexpr int kGpsInfoWaitMs = 10000;
+
+// Reads the receiver the settings name ("GPS Port" and "GPS Baud": a serial port by the
+// device mapping, or the gpsd entry) for at most `waitMs`; with a valid fix prints its
+// coordinates, course and speed, then the lines of the place there as for "LAT,LON".
+// Returns 0, or 1 with the reader's status text when no valid fix came.
+int RunGpsInfoCommand(const platform::SystemTime& now, const Settings& settings,
+                      const std::filesystem::path& citiesFile, std::ostream& out, std::ostream& err,
+                      int waitMs = kGpsInfoWaitMs);
 
 // Prints every city whose name starts with `prefix` (folded, UTF-8), in name order, with
 // its country and coordinates in the settings' format. Returns 0, 1 when no database

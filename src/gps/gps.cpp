@@ -209,7 +209,9 @@ std::string GpsBaudText(int baudIndex) {
 }
 
 bool OpenGpsFromPage(Gps& gps, Settings& settings, int portIndex, int baudIndex) {
-  StopGpsDetection(gps, false);
+  // A cancelled detection closes the port it was trying as it ends: it must be over
+  // before the chosen port opens, or it would close that one.
+  StopGpsDetection(gps, true);
   CloseGpsPort(gps.reader);
   const std::string port = GpsPortName(portIndex);
   const std::string baud = GpsBaudText(baudIndex);
@@ -223,9 +225,16 @@ bool OpenGpsFromPage(Gps& gps, Settings& settings, int portIndex, int baudIndex)
 }
 
 void CloseGpsFromPage(Gps& gps) {
-  StopGpsDetection(gps, false);
+  {
+    // Said in the same step that stops detection: a detection that ends by itself says
+    // so before, a stopped one adds "Auto-detect canceled." after.
+    std::lock_guard guard(gps.detectionLock);
+    std::lock_guard lock(GpsFixLock(gps.reader));
+    QueueLocked(gps, Change::kClear);
+    QueueLocked(gps, Change::kAdd, "GPS Port closed.");
+    if (gps.detection) gps.detection->running = false;
+  }
   CloseGpsPort(gps.reader);
-  ShowOnly(gps, {"GPS Port closed."});
 }
 
 void StartGpsDetection(Gps& gps) {

@@ -86,13 +86,14 @@ bool GpsTick(Gps& gps, const Settings& settings, int& countdown);
 // rate box's from GpsBaudText.
 std::string GpsBaudText(int baudIndex);  // "1200".."115200" for 0..9; empty otherwise
 
-// "Open GPS": stops detection, closes the port; with a port (0..19) and a rate (0..9)
+// "Open GPS": stops detection (waiting at most 5000 ms for it), closes the port; with a port (0..19) and a rate (0..9)
 // chosen (-1 = none; the gpsd entry needs no rate): the list shows "Waiting for GPS
 // data...", the port is opened and both choices are stored in "GPS Port" and "GPS Baud"
 // (a missing rate leaves "GPS Baud" as it is). False when nothing was chosen or the port
 // did not open (the reason arrives as a status text).
 bool OpenGpsFromPage(Gps& gps, Settings& settings, int portIndex, int baudIndex);
-// "Close GPS": stops detection, closes the port; the list shows "GPS Port closed.".
+// "Close GPS": the list shows "GPS Port closed." (a stopped detection then adds
+// "Auto-detect canceled."); stops detection and closes the port.
 void CloseGpsFromPage(Gps& gps);
 // "Detect": stops a running detection (waiting at most 5000 ms) and starts a new one on
 // its own thread.

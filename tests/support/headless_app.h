@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "platform/clock.h"
+#include "platform/messages.h"
 #include "support/temp_dir.h"
 
 namespace orx::testing {
@@ -27,8 +28,14 @@ class HeadlessApp : public ::testing::Test {
     ASSERT_EQ(StartUp(app_), kStatusOk);
   }
   void TearDown() override {
+    if (timerStarted_) app_.host->KillTimer(platform::kAnimationTimerId);
     ReleaseAll(app_);
     platform::InstallClock(nullptr);
+  }
+  // Starts the main window's 50 ms timer, as the entry function does.
+  void StartTimer() {
+    app_.animationTimer = app_.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
+    timerStarted_ = true;
   }
   // Delivers every message, due timer tick and paint.
   void Pump() { app_.host->PumpPending(); }
@@ -36,6 +43,7 @@ class HeadlessApp : public ::testing::Test {
   TempDir dir_;
   platform::ManualClock clock_;
   App app_;
+  bool timerStarted_ = false;
 };
 
 }  // namespace orx::testing
