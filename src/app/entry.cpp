@@ -47,9 +47,9 @@ std::string UsageText() {
          "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
          "                    (degrees, north and east positive)\n"
          "  --info CITY       print the information lines of the most populous CITY\n"
-         "  --info gps        print the position of the GPS receiver chosen in the settings\n"
-         "                    (or ORRELUX_GPS_DEVICE, ORRELUX_GPSD) and the lines of the\n"
-         "                    place there; waits at most 10 s for a fix\n"
+         "  --info gps        print the position of the GPS receiver chosen in the\n"
+         "                    settings (or ORRELUX_GPS_DEVICE, ORRELUX_GPSD) and the\n"
+         "                    lines of the place there; waits at most 10 s for a fix\n"
          "  --find PREFIX     list the cities whose names start with PREFIX\n") +
          RenderUsageText() +
          "  --help            show this help and exit\n"
