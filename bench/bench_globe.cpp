@@ -3,7 +3,9 @@
 //    helper thread; wall time) against a
 //    double-precision raster that does asin/atan2 per pixel and samples the nearest texel;
 //  - RebuildTexture with the shadow and the overlay from the two 2048 x 1024 maps against
-//    giflib's row-by-row decoding followed by the same integer shading done per texel.
+//    giflib's row-by-row decoding followed by the same integer shading done per texel,
+//    and composing only the texels one sphere picture reads (as --render does);
+//  - the whole --render command in this process: settings, maps, cities, PNG file.
 // With --peak-memory DIR it instead composes the maps in DIR/maps once and exits, so that
 // /usr/bin/time -v shows the peak memory of a composition (e.g. of 8192 x 4096 maps).
 #include <benchmark/benchmark.h>
@@ -18,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "app/render_command.h"
 #include "gfx/framebuffer.h"
 #include "globe/render.h"
 #include "globe/texture.h"
@@ -233,7 +238,44 @@ void RebuildTexture_GiflibReference(benchmark::State& state) {
 
 BENCHMARK(RenderSphere_Integer)->Args({118, 1})->Args({118, 2})->Args({0, 1})->Args({0, 2})->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(RenderSphere_DoubleReference)->Arg(118)->Arg(0)->Unit(benchmark::kMicrosecond);
+// Only the texels of the default sphere (radius 118) at the given view latitude.
+void RebuildTexture_SphereDemand(benchmark::State& state) {
+  const Settings s = ShadowOverlaySettings();
+  Globe globe;
+  globe.view.globeRadius = 118;
+  BuildColumnTables(globe.view);
+  CenterOn(globe.view, static_cast<double>(state.range(0)) * std::numbers::pi / 180, 0);
+  TextureSource source = MakeTextureSource(s, kDataDir, kInstant);
+  source.demand = [&](TexelDemand& demand) { MarkSphereDemand(globe.view, s, demand); };
+  for (auto _ : state) {
+    if (RebuildTexture(globe, source, {}, false) != 0 || globe.texture.empty()) {
+      return state.SkipWithError("composition failed");
+    }
+    benchmark::DoNotOptimize(globe.texture.pixels.get());
+  }
+}
+
+// orrelux --render at 240 x 320, without the process start.
+void RenderCommand_OneShot(benchmark::State& state) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orx_bench_render_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  std::vector<std::string> args = {"orrelux", "--render", (dir / "globe.png").string(), "--data-dir", kDataDir.string(),
+                                   "--time", "2026-06-21T15:00:00Z"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  for (auto _ : state) {
+    if (RunRenderCommand(static_cast<int>(argv.size()), argv.data(), dir / "settings.ini") != 0) {
+      state.SkipWithError("render failed");
+      break;
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
 BENCHMARK(RebuildTexture_ShadowOverlay)->Unit(benchmark::kMillisecond);
+BENCHMARK(RebuildTexture_SphereDemand)->Arg(0)->Arg(60)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderCommand_OneShot)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RebuildTexture_GiflibReference)->Unit(benchmark::kMillisecond);
 
 // One composition of DIR/maps/Day.gif and Night.gif with the shadow and the overlay.

@@ -226,5 +226,24 @@ TEST(CommandLineTest, ParsesOptionsAndRejectsMistakes) {
   }
 }
 
+// --help: the program's options, then the render options, then --help and --version,
+// the closing remark last with its line end, and no line wider than a terminal.
+TEST(CommandLineTest, HelpListsTheOptionsInOrder) {
+  const std::string help = UsageText();
+  size_t at = 0;
+  for (const char* item : {"--scale N", "--fullscreen", "--time T", "--data-dir DIR", "--info LAT,LON", "--info CITY",
+                           "--find PREFIX", "--render FILE.png", "--twilight", "--help", "--version", "Settings live"}) {
+    const size_t found = help.find(item, at);
+    ASSERT_NE(found, std::string::npos) << item << " missing or out of order";
+    at = found;
+  }
+  EXPECT_EQ(help.back(), '\n');
+  EXPECT_EQ(help.find("  --", at), std::string::npos) << "an option after the closing remark";
+  size_t start = 0;
+  for (size_t end; (end = help.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
+  }
+}
+
 }  // namespace
 }  // namespace orx

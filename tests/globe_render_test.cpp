@@ -15,6 +15,7 @@
 #include <set>
 
 #include "app/render_command.h"
+#include "gif_encoder.h"
 #include "gfx/draw.h"
 #include "globe/overlay.h"
 #include "globe/texture.h"
@@ -438,6 +439,73 @@ TEST(GlobeScene, LayersInOrderAndOnlyWhenRequested) {
   RenderSceneOrEmpty(none, true, [&shown] { ++shown; });
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(f.at(100, 120), s.backgroundColor);
+}
+
+// A one-shot picture composes only the texels the sphere reads: every texel outside the
+// demand may hold anything without changing the picture, and the demanded ones are
+// composed as in the whole texture (the bundled maps, and an interlaced map).
+TEST(GlobeRender, SphereReadsOnlyTheDemandedTexels) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("orx_demand_" + std::to_string(getpid()));
+  fs::create_directories(dir / "maps");
+  tools::GifPicture pic;
+  pic.width = 720;
+  pic.height = 360;
+  pic.interlaced = true;
+  for (int i = 0; i < 256; ++i) pic.palette.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(i * 7), static_cast<uint8_t>(i * 13)});
+  for (int i = 0; i < 720 * 360; ++i) pic.indices.push_back(static_cast<uint8_t>(i * 2654435761u >> 24));
+  ASSERT_TRUE(tools::WriteGif((dir / "maps" / "Day.gif").string(), pic));
+  struct Case {
+    fs::path data;
+    int radius;
+    double lat, lon;
+    bool smooth;
+  } cases[] = {{fs::path(ORRELUX_SOURCE_DIR) / "data", 118, 0, -60, false},
+               {fs::path(ORRELUX_SOURCE_DIR) / "data", 118, 35, 179, true},
+               {fs::path(ORRELUX_SOURCE_DIR) / "data", 700, 89.9, 20, false},
+               {fs::path(ORRELUX_SOURCE_DIR) / "data", 25, -50, -100, true},
+               {dir, 160, 60, 0, true},
+               {dir, 118, -80, -179.9, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data.string() + " radius " + std::to_string(c.radius) + " at " + std::to_string(c.lat) + "," + std::to_string(c.lon));
+    Settings s = Plain();
+    s.textureSmoothing3d = c.smooth;
+    s.useOverlayMap = c.data != dir;
+    s.latLonGrid = s.tropicAndPolarCircles = false;
+    const platform::SystemTime utc = platform::SystemTimeFromMillis(1796644800000);  // 2026-12-07 12:00 UTC
+    Globe whole;
+    whole.view = Sphere(c.radius, c.lat * kDeg, c.lon * kDeg, 0);
+    ASSERT_EQ(RebuildTexture(whole, MakeTextureSource(s, c.data, utc), {}, false), kTextureOk);
+    Globe part;
+    part.view = whole.view;
+    TexelDemand demand;
+    TextureSource source = MakeTextureSource(s, c.data, utc);
+    source.demand = [&](TexelDemand& d) {
+      MarkSphereDemand(part.view, s, d);
+      demand = d;
+    };
+    ASSERT_EQ(RebuildTexture(part, source, {}, false), kTextureOk);
+    ASSERT_EQ(demand.width, whole.texture.width);
+
+    // The whole texture with every texel outside the demand spoilt draws the same sphere.
+    const ComposedTexture& t = whole.texture;
+    ComposedTexture spoilt = Uniform(t.height, kMark);
+    size_t demanded = 0;
+    for (int v = 0; v < t.height; ++v) {
+      for (int u = 0; u < t.width; ++u) {
+        if (!(demand.rows[static_cast<size_t>(v)] >> (u / demand.blockWidth) & 1)) continue;
+        ++demanded;
+        spoilt.pixels[static_cast<size_t>(v) * t.width + u] = t.at(u, v);
+        ASSERT_EQ(part.texture.at(u, v), t.at(u, v)) << u << "," << v;
+      }
+    }
+    EXPECT_LT(demanded, static_cast<size_t>(t.width) * t.height / 2);
+    FrameBuffer a = Frame(), b = Frame();
+    RenderSphere({a, whole.view, s, nullptr}, t, 1);
+    RenderSphere({b, whole.view, s, nullptr}, spoilt, 1);
+    EXPECT_TRUE(std::equal(a.data(), a.data() + kViewWidth * kViewHeight, b.data()));
+  }
+  fs::remove_all(dir);
 }
 
 TEST(RenderCommand, WritesTheFrameAndLeavesTheSettingsAlone) {

@@ -40,21 +40,22 @@ std::string UsageText() {
                      "A world clock and interactive globe.\n\n"
          "  --scale N         show the 240 x 320 screen N times enlarged (1..8)\n"
          "  --fullscreen      fill the desktop, integer-scaled and centred\n"
-         "  --time T          start the clock at the UTC instant T, e.g. 2026-12-07T12:00:00Z\n"
-         "                    (also ORRELUX_TIME)\n"
+         "  --time T          start the clock at the UTC instant T,\n"
+         "                    e.g. 2026-12-07T12:00:00Z (also ORRELUX_TIME)\n"
          "  --data-dir DIR    read maps, skins, routes and cities.bin from DIR\n"
          "                    (also ORRELUX_DATA_DIR)\n"
          "  --info LAT,LON    print the information lines of the place nearest to LAT,LON\n"
          "                    (degrees, north and east positive)\n"
          "  --info CITY       print the information lines of the most populous CITY\n"
-         "  --info gps        print the position of the GPS receiver chosen in the settings\n"
-         "                    (or ORRELUX_GPS_DEVICE, ORRELUX_GPSD) and the lines of the\n"
-         "                    place there; waits at most 10 s for a fix\n"
+         "  --info gps        print the position of the GPS receiver chosen in the\n"
+         "                    settings (or ORRELUX_GPS_DEVICE, ORRELUX_GPSD) and the\n"
+         "                    lines of the place there; waits at most 10 s for a fix\n"
          "  --find PREFIX     list the cities whose names start with PREFIX\n") +
          RenderUsageText() +
          "  --help            show this help and exit\n"
          "  --version         show the version and exit\n\n"
-         "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini; run wipekey to reset them.\n";
+         "Settings live in $XDG_CONFIG_HOME/orrelux/settings.ini;\n"
+         "run wipekey to reset them.\n";
 }
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string& error) {

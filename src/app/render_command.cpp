@@ -172,7 +172,7 @@ bool WantsRender(int argc, char** argv) {
 }
 
 std::string RenderUsageText() {
-  return "  --render FILE.png draw one frame headless and write it as PNG, then exit; with:\n"
+  return "  --render FILE.png draw one frame headless, write it as PNG and exit; with:\n"
          "    --view LAT,LON  the view centre in degrees (north and east positive)\n"
          "    --radius R      the globe's radius in pixels\n"
          "    --planar        the flat map, with --map-height H its height in pixels\n"
@@ -210,21 +210,26 @@ int RunRenderCommand(int argc, char** argv, const std::optional<std::filesystem:
 
   const platform::SystemTime utc = options.time ? platform::SystemTimeFromMillis(*options.time)
                                                 : platform::GetSystemTime();
-  BuildTrigTables();
   Globe globe;
   LoadViewFromSettings(globe.view, settings);
+  constexpr double kRadians = std::numbers::pi / 180;
+  TextureSource source = MakeTextureSource(settings, *dataDir, utc);
+  if (!globe.view.planarMode) {
+    // The sphere's centre does not depend on the map, so only the texels it shows are composed.
+    if (options.latitude) CenterOn(globe.view, *options.latitude * kRadians, *options.longitude * kRadians);
+    source.demand = [&globe, &settings](TexelDemand& demand) { MarkSphereDemand(globe.view, settings, demand); };
+  }
   std::string mapMessage;
   TextureUi ui;
   ui.showMessage = [&mapMessage](const char* text, const char*, bool) { mapMessage = text; };
-  const int status = RebuildTexture(globe, MakeTextureSource(settings, *dataDir, utc), ui, false);
+  const int status = RebuildTexture(globe, source, ui, false);
   if (status == kTextureOutOfMemory || globe.texture.empty()) {
     std::fprintf(stderr, "orrelux: %s\n",
                  status == kTextureOutOfMemory ? "not enough memory for the texture" : mapMessage.c_str());
     return 1;
   }
   ApplyStoredPlanarHeight(globe.view, settings.planarHeight);
-  if (options.latitude) {
-    constexpr double kRadians = std::numbers::pi / 180;
+  if (globe.view.planarMode && options.latitude) {
     CenterOn(globe.view, *options.latitude * kRadians, *options.longitude * kRadians);
   }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "astro/sun_moon.h"
 #include "gfx/color.h"
@@ -25,6 +26,22 @@ struct ComposedTexture {
   Color565 at(int32_t column, int32_t row) const {
     return pixels[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column)];
   }
+};
+
+// The texels one picture reads, by rows and blocks of columns: bit b of rows[v] asks for
+// columns b x blockWidth .. (b + 1) x blockWidth - 1 of texture row v.
+struct TexelDemand {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t blockWidth = 1;
+  std::vector<uint64_t> rows;
+  void Reset(int32_t w, int32_t h) {
+    width = w;
+    height = h;
+    blockWidth = (w + 63) / 64;
+    rows.assign(static_cast<size_t>(h), 0);
+  }
+  void Mark(int32_t column, int32_t row) { rows[static_cast<size_t>(row)] |= uint64_t{1} << (column / blockWidth); }
 };
 
 // The map files of the composed texture: paths and dimensions only, never their pixels.

@@ -72,11 +72,9 @@ void PrepareColumns(SphereJob& job) {
 // Screen rows 160 + dy for dy = firstRow .. lastRow: the right half of each row from
 // the disc inverse, the left half as its mirror about the central meridian. The walk
 // goes along rows so that neighbouring pixels read neighbouring texels.
-template <bool kSmooth>
-void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
+template <class Sample>
+void SphereRows(const SphereJob& job, int firstRow, int lastRow, const Sample& sample) {
   const ComposedTexture& tex = *job.texture;
-  const Color565* texels = tex.pixels.get();
-  const size_t stride = static_cast<size_t>(tex.width);
   const int32_t r = job.view->globeRadius;
   const int32_t r2 = r * r;
   const uint32_t w1 = static_cast<uint32_t>(tex.width - 1);
@@ -86,10 +84,6 @@ void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
   const int32_t mirrorBase = 2 * job.centerTexel;
   const Channels bg = job.bg;
   const DiscBasis basis = job.basis;
-  auto sample = [&](uint32_t u, uint32_t v) {
-    if constexpr (kSmooth) return SmoothTexel2x2(tex, static_cast<int32_t>(u), static_cast<int32_t>(v));
-    return texels[v * stride + u];
-  };
   int first = 0;  // the row's outermost column offset
   for (int dy = firstRow; dy <= lastRow; ++dy) {
     Color565* row = job.frame->data() + static_cast<size_t>(kViewCenterY + dy) * job.frame->width;
@@ -135,12 +129,65 @@ void SphereRows(const SphereJob& job, int firstRow, int lastRow) {
   }
 }
 
+// Reads the texels of the composed texture, or their 2 x 2 means.
+template <bool kSmooth>
+struct TextureSample {
+  const ComposedTexture& tex;
+  Color565 operator()(uint32_t u, uint32_t v) const {
+    if constexpr (kSmooth) return SmoothTexel2x2(tex, static_cast<int32_t>(u), static_cast<int32_t>(v));
+    return tex.pixels[v * static_cast<size_t>(tex.width) + u];
+  }
+};
+
+// Marks the texels that the sample at (u, v) reads.
+struct DemandSample {
+  TexelDemand& demand;
+  bool smooth;
+  Color565 operator()(uint32_t u, uint32_t v) const {
+    const auto c = static_cast<int32_t>(u), r = static_cast<int32_t>(v);
+    demand.Mark(c, r);
+    if (smooth && c > 0 && r > 0) {
+      demand.Mark(c - 1, r - 1);
+      demand.Mark(c, r - 1);
+      demand.Mark(c - 1, r);
+    }
+    return 0;
+  }
+};
+
 void SphereBand(const SphereJob& job, int firstRow, int lastRow) {
   if (job.smooth) {
-    SphereRows<true>(job, firstRow, lastRow);
+    SphereRows(job, firstRow, lastRow, TextureSample<true>{*job.texture});
   } else {
-    SphereRows<false>(job, firstRow, lastRow);
+    SphereRows(job, firstRow, lastRow, TextureSample<false>{*job.texture});
   }
+}
+
+// The job of the sphere of `view` over `texture` (only its size is read), drawn into
+// `frame`; false when there is no disc to draw. The rows of the disc are top .. bottom.
+bool SetUpSphereJob(FrameBuffer& frame, const ComposedTexture& texture, const ViewState& view,
+                    const Settings& settings, SphereJob& job, int& top, int& bottom) {
+  const int32_t r = view.globeRadius;
+  if (texture.width < 1 || texture.height < 1 || r < 1) return false;
+  const Color565 background = settings.backgroundColor;
+  job.frame = &frame;
+  job.texture = &texture;
+  job.view = &view;
+  job.smooth = settings.textureSmoothing3d;
+  job.bg.r = Red5(background);
+  job.bg.g = Green6(background);
+  job.bg.b = Blue5(background);
+  job.background = background;
+  job.rim = static_cast<int32_t>(std::clamp<int64_t>(int64_t{r} * r / 32, 81, 324));
+  int32_t center = static_cast<int32_t>(int64_t{view.viewLongitude} * (texture.width - 1) / kTurn) + texture.width / 4;
+  if (center >= texture.width) center -= texture.width;
+  job.centerTexel = center;
+  job.first = r < kViewCenterX ? 1 - r : -kViewCenterX;
+  job.basis = MakeDiscBasis(view);
+  PrepareColumns(job);
+  top = std::max(-kViewCenterY, -r);
+  bottom = std::min(kViewCenterY - 1, r);
+  return true;
 }
 
 void DrawSphereOverlays(const OverlayContext& o) {
@@ -231,25 +278,11 @@ void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int t
 
   // The job is large (its column table); it lives on this stack only while drawing.
   SphereJob job;
-  job.frame = &o.frame;
-  job.texture = &texture;
-  job.view = &view;
-  job.smooth = settings.textureSmoothing3d;
-  job.bg.r = Red5(background);
-  job.bg.g = Green6(background);
-  job.bg.b = Blue5(background);
-  job.background = background;
-  job.rim = static_cast<int32_t>(std::clamp<int64_t>(int64_t{r} * r / 32, 81, 324));
-  int32_t center = static_cast<int32_t>(int64_t{view.viewLongitude} * (texture.width - 1) / kTurn) + texture.width / 4;
-  if (center >= texture.width) center -= texture.width;
-  job.centerTexel = center;
-  job.first = r < kViewCenterX ? 1 - r : -kViewCenterX;
-  job.basis = MakeDiscBasis(view);
-  PrepareColumns(job);
+  int top = 0, bottom = 0;
+  SetUpSphereJob(o.frame, texture, view, settings, job, top, bottom);
 
   // Rows above and below the disc are background; the band functions fill the rest of
   // each row around its disc pixels, so every pixel is written once.
-  const int top = std::max(-kViewCenterY, -r), bottom = std::min(kViewCenterY - 1, r);
   if (top > -kViewCenterY) FillRect(o.frame, 0, 0, kViewWidth, kViewCenterY + top, background, kFillSolid);
   if (bottom < kViewCenterY - 1) {
     FillRect(o.frame, 0, kViewCenterY + bottom + 1, kViewWidth, kViewCenterY - 1 - bottom, background, kFillSolid);
@@ -267,6 +300,20 @@ void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int t
     band.join();
   }
   DrawSphereOverlays(o);
+}
+
+void MarkSphereDemand(const ViewState& view, const Settings& settings, TexelDemand& demand) {
+  ComposedTexture size;  // no pixels: the walk only samples through DemandSample
+  size.width = demand.width;
+  size.height = demand.height;
+  FrameBuffer scratch;
+  scratch.width = kViewWidth;
+  scratch.height = kViewHeight;
+  scratch.pixels.reset(new Color565[static_cast<size_t>(kViewWidth) * kViewHeight]);
+  SphereJob job;
+  int top = 0, bottom = 0;
+  if (!SetUpSphereJob(scratch, size, view, settings, job, top, bottom)) return;
+  SphereRows(job, top, bottom, DemandSample{demand, job.smooth});
 }
 
 void RenderPlanar(const OverlayContext& o, const ComposedTexture& texture) {

@@ -55,6 +55,9 @@ class RenderHelper {
 // half; the picture is the same either way.
 void RenderSphere(const OverlayContext& o, const ComposedTexture& texture, int threads = 2,
                   RenderHelper* helper = nullptr);
+// Marks in `demand` (Reset to the texture's size) every texel that RenderSphere reads
+// for `view` and the settings, so that a single picture needs only those composed.
+void MarkSphereDemand(const ViewState& view, const Settings& settings, TexelDemand& demand);
 // The flat map for the view (its own height, or scaled with 2 x 2 or 3 x 3 box filters),
 // then the planar grid and circles when their settings are on.
 void RenderPlanar(const OverlayContext& o, const ComposedTexture& texture);

@@ -1,6 +1,7 @@
 #include "globe/texture.h"
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 #include <new>
 
@@ -163,6 +164,31 @@ RowFunction ChooseRow(Variant variant, int operation, bool& readsOverlay) {
   return ComposeRow<kNoOperation, false, false>;
 }
 
+// The last row in file order that holds a demanded display row; -1 when none does.
+int32_t LastDemandedRow(const TexelDemand& demand, int32_t height, bool interlaced) {
+  for (int32_t i = height - 1; i >= 0; --i) {
+    if (demand.rows[static_cast<size_t>(DisplayRow(i, height, interlaced))] != 0) return i;
+  }
+  return -1;
+}
+
+// The demanded blocks of one row, composed run by run.
+void ComposeDemandedRow(RowFunction composeRow, const RowContext& k, uint64_t blocks, int32_t blockWidth,
+                        const uint32_t* mainRow, const uint32_t* overlayRow, Color565* out) {
+  while (blocks != 0) {
+    const int first = std::countr_zero(blocks);
+    const int count = std::countr_one(blocks >> first);
+    const int32_t c0 = first * blockWidth;
+    const int32_t c1 = std::min(k.width, (first + count) * blockWidth);
+    RowContext run = k;
+    run.width = c1 - c0;
+    run.cosHourAngle = k.cosHourAngle + c0;
+    composeRow(run, mainRow + c0, overlayRow + c0, out + c0);
+    const int end = first + count;
+    blocks = end >= 64 ? 0 : blocks >> end << end;
+  }
+}
+
 bool IsInterlaced(const ImageObject& image) {
   return image.rowDecoder && image.rowDecoder->info().interlaced;
 }
@@ -238,6 +264,14 @@ int Compose(Globe& globe, const TextureSource& source, Variant variant, const Te
     }
   }
 
+  TexelDemand demand;
+  const bool partial = static_cast<bool>(source.demand);
+  if (partial) {
+    demand.Reset(width, height);
+    source.demand(demand);
+  }
+  int32_t lastRow = height - 1;  // in file order
+
   RowContext k;
   k.width = width;
   k.cosHourAngle = cosHourAngle.get();
@@ -245,22 +279,30 @@ int Compose(Globe& globe, const TextureSource& source, Variant variant, const Te
   k.bright = bright;
   bool mainInterlaced = false;
   int next = 0;
-  for (int32_t i = 0; i < height; ++i) {
+  for (int32_t i = 0; i <= lastRow; ++i) {
     if (!ReadRow(globe.maps.mainMap, mainRow.get())) return kTextureInvalidMaps;
     if (readsOverlay && !ReadRow(globe.maps.overlayMap, overlayRow.get())) return kTextureInvalidMaps;
     if (i == 0) {
       // Rows arrive in file order; both maps must share it to be joined row by row.
       mainInterlaced = IsInterlaced(globe.maps.mainMap);
       if (readsOverlay && IsInterlaced(globe.maps.overlayMap) != mainInterlaced) return kTextureInvalidMaps;
+      if (partial) lastRow = LastDemandedRow(demand, height, mainInterlaced);
     }
     const int32_t r = DisplayRow(i, height, mainInterlaced);
+    const uint64_t blocks = partial ? demand.rows[static_cast<size_t>(r)] : 0;
+    if (partial && blocks == 0) continue;
     if (shaded) {
       int32_t phi = static_cast<int32_t>((int64_t{height / 2} - r) * 32768 / height);
       if (phi < 0) phi += kTurn;
       k.sinTerm = SinLookup(phi) * sinDecl / 32768;
       k.cosTerm = CosLookup(phi) * cosDecl / 32768;
     }
-    composeRow(k, mainRow.get(), overlayRow.get(), pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(width));
+    Color565* out = pixels.get() + static_cast<size_t>(r) * static_cast<size_t>(width);
+    if (partial) {
+      ComposeDemandedRow(composeRow, k, blocks, demand.blockWidth, mainRow.get(), overlayRow.get(), out);
+    } else {
+      composeRow(k, mainRow.get(), overlayRow.get(), out);
+    }
     if (progress && *progress) {
       const int pct = static_cast<int>(int64_t{i} * 100 / height);
       if (pct >= next) {

@@ -54,6 +54,10 @@ struct TextureSource {
   std::filesystem::path mainPath;     // the main map file
   std::filesystem::path overlayPath;  // the overlay map file
   platform::SystemTime utc;           // the instant of the earth shadow
+  // When set, it is handed a demand of the map's size to mark what one picture reads;
+  // only those texels are composed (the rest of the texture is left undefined) and the
+  // maps are decoded only as far as the last row marked.
+  std::function<void(TexelDemand& demand)> demand;
 };
 
 // The source for the settings' map files in dataDir/maps at `utc`.

@@ -1,15 +1,55 @@
 #include "platform/http_post.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <mutex>
 
 namespace orx::platform {
 namespace {
 
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl is loaded when the first request is made, not at program start: with its own
+// libraries it would make up a third of the start-up of every one-shot command.
+struct Curl {
+  CURLcode (*global_init)(long);
+  CURL* (*easy_init)();
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+  CURLcode (*easy_perform)(CURL*);
+  CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+  void (*easy_cleanup)(CURL*);
+  curl_slist* (*slist_append)(curl_slist*, const char*);
+  void (*slist_free_all)(curl_slist*);
+  CURLU* (*url)();
+  CURLUcode (*url_set)(CURLU*, CURLUPart, const char*, unsigned int);
+  CURLUcode (*url_get)(const CURLU*, CURLUPart, char**, unsigned int);
+  void (*url_cleanup)(CURLU*);
+  void (*free)(void*);
+};
+
+template <class F>
+bool Bind(void* library, const char* name, F& function) {
+  function = reinterpret_cast<F>(::dlsym(library, name));
+  return function != nullptr;
+}
+
+// The loaded and initialised library, or null when it is not installed.
+const Curl* LoadCurl() {
+  static const Curl* loaded = [] () -> const Curl* {
+    void* lib = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return nullptr;
+    static Curl c;
+    const bool ok = Bind(lib, "curl_global_init", c.global_init) && Bind(lib, "curl_easy_init", c.easy_init) &&
+                    Bind(lib, "curl_easy_setopt", c.easy_setopt) && Bind(lib, "curl_easy_perform", c.easy_perform) &&
+                    Bind(lib, "curl_easy_getinfo", c.easy_getinfo) &&
+                    Bind(lib, "curl_easy_cleanup", c.easy_cleanup) &&
+                    Bind(lib, "curl_slist_append", c.slist_append) &&
+                    Bind(lib, "curl_slist_free_all", c.slist_free_all) && Bind(lib, "curl_url", c.url) &&
+                    Bind(lib, "curl_url_set", c.url_set) && Bind(lib, "curl_url_get", c.url_get) &&
+                    Bind(lib, "curl_url_cleanup", c.url_cleanup) && Bind(lib, "curl_free", c.free);
+    if (!ok || c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
+    return &c;
+  }();
+  return loaded;
 }
 
 struct Transfer {
@@ -48,24 +88,24 @@ int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return t->limits->cancel && t->limits->cancel->load() ? 1 : 0;
 }
 
-HttpStatus Run(CURL* curl, Transfer& t) {
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Orrelux");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, t.limits->connectTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, t.limits->transferTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Write);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  const CURLcode rc = curl_easy_perform(curl);
+HttpStatus Run(const Curl& lib, CURL* curl, Transfer& t) {
+  lib.easy_setopt(curl, CURLOPT_USERAGENT, "Orrelux");
+  lib.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  lib.easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, t.limits->connectTimeoutMs);
+  lib.easy_setopt(curl, CURLOPT_TIMEOUT_MS, t.limits->transferTimeoutMs);
+  lib.easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  lib.easy_setopt(curl, CURLOPT_WRITEFUNCTION, Write);
+  lib.easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+  lib.easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+  lib.easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+  lib.easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  const CURLcode rc = lib.easy_perform(curl);
   if (rc == CURLE_OK) return HttpStatus::kOk;
   if (t.tooLarge) return HttpStatus::kTooLarge;
   if (t.limits->cancel && t.limits->cancel->load()) return HttpStatus::kCancelled;
   if (t.stopped) return HttpStatus::kReadFailed;
   long code = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+  lib.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
   if (code != 0) return HttpStatus::kReadFailed;  // an answer had begun
   switch (rc) {
     case CURLE_URL_MALFORMAT:
@@ -78,61 +118,65 @@ HttpStatus Run(CURL* curl, Transfer& t) {
 }  // namespace
 
 bool IsHttpUrl(const std::string& url) {
-  CURLU* u = curl_url();
+  const Curl* lib = LoadCurl();
+  if (!lib) return false;
+  CURLU* u = lib->url();
   if (!u) return false;
-  bool ok = curl_url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
+  bool ok = lib->url_set(u, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
   char* scheme = nullptr;
   char* host = nullptr;
-  if (ok && curl_url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
-      curl_url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
+  if (ok && lib->url_get(u, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      lib->url_get(u, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
     const std::string s = scheme;
     ok = (s == "http" || s == "https") && host[0] != '\0';
   } else {
     ok = false;
   }
-  curl_free(scheme);
-  curl_free(host);
-  curl_url_cleanup(u);
+  lib->free(scheme);
+  lib->free(host);
+  lib->url_cleanup(u);
   return ok;
 }
 
 HttpStatus HttpPostForm(const std::string& url, std::string_view body,
                         const std::function<bool(std::string_view)>& onPiece, const HttpLimits& limits) {
+  const Curl* lib = LoadCurl();
+  if (!lib) return HttpStatus::kSendFailed;  // libcurl is not installed
   if (!IsHttpUrl(url)) return HttpStatus::kInvalidUrl;
-  GlobalInit();
-  CURL* curl = curl_easy_init();
+  CURL* curl = lib->easy_init();
   if (!curl) return HttpStatus::kSendFailed;
-  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-  headers = curl_slist_append(headers, "Expect:");  // send the body at once, as one request
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_POST, 1L);
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_slist* headers = lib->slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
+  headers = lib->slist_append(headers, "Expect:");  // send the body at once, as one request
+  lib->easy_setopt(curl, CURLOPT_URL, url.c_str());
+  lib->easy_setopt(curl, CURLOPT_POST, 1L);
+  lib->easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+  lib->easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  lib->easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   Transfer t;
   t.onPiece = &onPiece;
   t.limits = &limits;
-  const HttpStatus status = Run(curl, t);
-  curl_easy_cleanup(curl);
-  curl_slist_free_all(headers);
+  const HttpStatus status = Run(*lib, curl, t);
+  lib->easy_cleanup(curl);
+  lib->slist_free_all(headers);
   return status;
 }
 
 HttpStatus HttpGet(const std::string& url, std::string& answer, long& httpCode, const HttpLimits& limits) {
   answer.clear();
   httpCode = 0;
+  const Curl* lib = LoadCurl();
+  if (!lib) return HttpStatus::kSendFailed;  // libcurl is not installed
   if (!IsHttpUrl(url)) return HttpStatus::kInvalidUrl;
-  GlobalInit();
-  CURL* curl = curl_easy_init();
+  CURL* curl = lib->easy_init();
   if (!curl) return HttpStatus::kSendFailed;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  lib->easy_setopt(curl, CURLOPT_URL, url.c_str());
+  lib->easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   Transfer t;
   t.whole = &answer;
   t.limits = &limits;
-  const HttpStatus status = Run(curl, t);
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &httpCode);
-  curl_easy_cleanup(curl);
+  const HttpStatus status = Run(*lib, curl, t);
+  lib->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &httpCode);
+  lib->easy_cleanup(curl);
   return status;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real SDL window on a virtual X display: it starts with its
-# splash, a second start raises the first copy and ends with 0, SIGTERM takes the
+# splash, an unfocused window that is uncovered shows its last frame, a second start
+# raises the first copy and ends with 0, SIGTERM takes the
 # orderly exit that writes the settings, and failed starts show their closing messages.
 set -euo pipefail
 exe=$1
@@ -40,6 +41,39 @@ app_pid=$!
 wait_for_window
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" -eq 480 ] && [ "$HEIGHT" -eq 640 ] || fail "window is ${WIDTH}x${HEIGHT}, expected 480x640"
+
+# Unfocused (its display suspended), covered by another window and uncovered again, the
+# window shows the program's last frame, not the other window's pixels (there is no
+# compositor on the virtual display: the program repaints on the expose).
+wait_until_idle
+xdotool windowfocus --sync "$wid"
+sleep 0.5
+# The window's pixels as the screen shows them.
+shot() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"; }
+shot "$work/before.png"
+
+# Another window takes the focus (the program suspends its display) and covers ours.
+xmessage -title cover -geometry "${WIDTH}x${HEIGHT}+${X}+${Y}" -bg red "cover" &
+cover=$!
+for _ in $(seq 100); do
+  cw=$(xdotool search --onlyvisible --name '^cover$' 2>/dev/null | head -1 || true)
+  [ -n "$cw" ] && break
+  sleep 0.1
+done
+[ -n "$cw" ] || fail "the covering window did not appear"
+xdotool windowfocus --sync "$cw"
+sleep 0.5
+shot "$work/covered.png"
+[ "$(compare -metric AE "$work/before.png" "$work/covered.png" null: 2>&1 || true)" != 0 ] ||
+  fail "the covering window does not cover the program's window"
+
+# The other window goes away without giving the focus back.
+kill "$cover"
+wait "$cover" 2>/dev/null || true
+sleep 0.7
+shot "$work/after.png"
+diff=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
+[ "$diff" = 0 ] || fail "$diff pixels differ from the last frame after the window was uncovered"
 
 # A second start asks the first to show itself and ends with 0 at once.
 second=$(timeout 10 "$exe" --data-dir "$data" 2>&1) || fail "second start did not end with 0"
