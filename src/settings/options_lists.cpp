@@ -1,6 +1,7 @@
 #include "settings/options_lists.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "gfx/draw.h"
 #include "ui/skin.h"
@@ -26,8 +27,23 @@ void CityListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {
 }
 
 int CityListBox::ItemWidth(const ListItem& item) const {
-  char buffer[101];
-  return TextWidth(font(), Format(item, buffer));
+  // The width of "%s (%s)" is the sum of its parts' widths, so the country's width is
+  // measured once per font instead of formatting every row.
+  const uint8_t* record = cities ? CityRecordOfName(*cities, item.text) : nullptr;
+  const int country = record ? RecordCountry(record) : kNoCountry;
+  const char* countryName = country == kNoCountry ? "" : CountryName(*cities, country);
+  if (*countryName == '\0') return TextWidth(font(), item.text);
+  if (std::strlen(item.text) + std::strlen(countryName) + 3 > 100) {
+    char buffer[101];
+    return TextWidth(font(), Format(item, buffer));  // cut at 100 characters
+  }
+  if (widthsFont_ != font().index) {
+    countryWidths_.fill(-1);
+    widthsFont_ = font().index;
+  }
+  int16_t& w = countryWidths_[static_cast<size_t>(country) & 0xFF];
+  if (w < 0) w = static_cast<int16_t>(TextWidth(font(), " (") + TextWidth(font(), countryName) + TextWidth(font(), ")"));
+  return TextWidth(font(), item.text) + w;
 }
 
 void ColorListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {
