@@ -20,6 +20,10 @@ class CityListBox : public ListBox {
   const CityDatabase* cities = nullptr;  // where the item names point into
 
  private:
+  // The record of an item's name. The items are names the city lists gave out, so the
+  // record is found from the name's place in the file, without searching an index; null
+  // for a text outside the city records.
+  const uint8_t* RecordOf(const ListItem& item) const;
   // Text widths of the country names in the current font, measured once (-1 = not yet).
   mutable std::array<int16_t, 256> countryWidths_{};
   mutable int widthsFont_ = -1;
