@@ -37,16 +37,8 @@ class FindCity : public testing::HeadlessApp {
     Pump();
   }
 
-  void Post(uint32_t id, uintptr_t w = 0, intptr_t l = 0) {
-    app_.host->PostMessage(id, w, l);
-    Pump();
-  }
-  void Down(int x, int y) { Post(platform::kMsgLButtonDown, 0, MakePointParam(x, y)); }
-  void Move(int x, int y) { Post(platform::kMsgMouseMove, 0, MakePointParam(x, y)); }
-  void Up(int x, int y) { Post(platform::kMsgLButtonUp, 0, MakePointParam(x, y)); }
   void Tap(int x, int y) {
-    Down(x, y);
-    Up(x, y);
+    HeadlessApp::Tap(x, y);
     Pump();  // what the tap posted
   }
   void Type(const std::string& text) {

@@ -19,6 +19,7 @@
 #include "gps/gps_reader.h"
 #include "gps/nmea.h"
 #include "platform/serial_port.h"
+#include "support/pseudo_terminal.h"
 
 namespace orx {
 namespace {
@@ -197,42 +198,8 @@ TEST(SerialDevices, StableOrderAndOverride) {
   std::filesystem::remove_all(dir);
 }
 
-// A pseudo-terminal: the reader opens the slave side, the test writes on the master.
-class PseudoTerminal {
- public:
-  PseudoTerminal() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) slave_ = ::ptsname(master_);
-  }
-  ~PseudoTerminal() { CloseMaster(); }
-  bool ok() const { return !slave_.empty(); }
-  const std::string& slave() const { return slave_; }
-  void Write(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(master_, bytes.data(), bytes.size());
-      ASSERT_GT(n, 0);
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-  }
-  void CloseMaster() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-  }
-
- private:
-  int master_ = -1;
-  std::string slave_;
-};
-
-// Polls `condition` for at most `ms` milliseconds.
-bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using test::PseudoTerminal;
+using test::WaitFor;
 
 class GpsReaderTest : public ::testing::Test {
  protected:
