@@ -37,16 +37,8 @@ class FindCity : public testing::HeadlessApp {
     Pump();
   }
 
-  void Post(uint32_t id, uintptr_t w = 0, intptr_t l = 0) {
-    app_.host->PostMessage(id, w, l);
-    Pump();
-  }
-  void Down(int x, int y) { Post(platform::kMsgLButtonDown, 0, MakePointParam(x, y)); }
-  void Move(int x, int y) { Post(platform::kMsgMouseMove, 0, MakePointParam(x, y)); }
-  void Up(int x, int y) { Post(platform::kMsgLButtonUp, 0, MakePointParam(x, y)); }
   void Tap(int x, int y) {
-    Down(x, y);
-    Up(x, y);
+    HeadlessApp::Tap(x, y);
     Pump();  // what the tap posted
   }
   void Type(const std::string& text) {
@@ -291,13 +283,22 @@ TEST_F(FindCity, PicturesOfEveryModeInBothSkins) {
     TapButton(kFindCityButton);
     FindCityDialog& panel = *Panel();
     Tap(panel.edit.x + 10, panel.edit.y + 5);
-    Type("Lo");
+    Type("\x01Lo");  // over the text kept from the last round
+    // Every mode label inside the panel, the result rows using the whole list.
+    const RadioGroup::Item& last = panel.modes.items.back();
+    EXPECT_LE(last.x + 15 + TextWidth(app_.font, last.text), panel.x + panel.width - 4);
+    EXPECT_FALSE(panel.results.hScrollShown);
+    EXPECT_EQ(panel.results.visibleRows, (panel.results.height - 4) / panel.results.itemHeight);
     WritePicture("find_city_name" + suffix);
     TapMode(kFindByCountry);
     Tap(panel.choice.x + 20, panel.choice.y + 5);
     WritePicture("find_city_country_open" + suffix);
     const ListBox& drop = panel.choice.list;
-    Tap(drop.x + 20, drop.y + 2 + 4 * drop.itemHeight + 3);
+    EXPECT_FALSE(drop.hScrollShown);
+    EXPECT_GE(drop.visibleRows, 4);
+    Tap(drop.x + 20, drop.y + 2 + 3 * drop.itemHeight + 3);
+    ASSERT_NE(panel.choice.SelectedItem(), nullptr) << "the fourth country";
+    EXPECT_GT(panel.results.ItemCount(), 0);
     WritePicture("find_city_country" + suffix);
     TapMode(kFindByPopulation);
     Tap(panel.choice.x + 20, panel.choice.y + 5);

@@ -30,34 +30,11 @@ class MainWindow : public testing::HeadlessApp {
   void SetUp() override {
     HeadlessApp::SetUp();
     if (HasFatalFailure()) return;
-    app_.animationTimer = app_.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
+    StartTimer();
     app_.host->Invalidate();
     Pump();
   }
-  void TearDown() override {
-    app_.host->KillTimer(platform::kAnimationTimerId);
-    HeadlessApp::TearDown();
-  }
-
-  void Post(uint32_t id, uintptr_t w = 0, intptr_t l = 0) {
-    app_.host->PostMessage(id, w, l);
-    Pump();
-  }
-  void Down(int x, int y) { Post(platform::kMsgLButtonDown, 0, MakePointParam(x, y)); }
-  void Move(int x, int y) { Post(platform::kMsgMouseMove, 0, MakePointParam(x, y)); }
-  void Up(int x, int y) { Post(platform::kMsgLButtonUp, 0, MakePointParam(x, y)); }
-  void Tap(int x, int y) {
-    Down(x, y);
-    Up(x, y);
-  }
   void Key(uint32_t vk) { Post(platform::kMsgKeyDown, vk); }
-  // Lets `ms` of time pass in timer periods.
-  void Advance(uint32_t ms) {
-    for (uint32_t t = 0; t < ms; t += 50) {
-      clock_.Advance(50);
-      Pump();
-    }
-  }
   platform::HeadlessDisplay& Display() { return static_cast<platform::HeadlessDisplay&>(app_.host->display()); }
   uint16_t Shown(int x, int y) { return Display().Pixel(x, y); }
   ViewState& View() { return app_.globe.view; }

@@ -14,11 +14,14 @@
 #include "cities/city_lists.h"
 #include "gfx/fold.h"
 #include "cities/saved_cities.h"
+#include "gps/gps.h"
+#include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/messages.h"
 #include "platform/png_writer.h"
 #include "settings/options_lists.h"
 #include "support/headless_app.h"
+#include "support/pseudo_terminal.h"
 #include "ui/controls.h"
 #include "ui/edit_field.h"
 #include "ui/lists.h"
@@ -114,14 +117,6 @@ void AddInk(const Widget& w, const ControlRow& row, const Font& font, std::vecto
 
 class OptionsTest : public HeadlessApp {
  protected:
-  void Post(uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0) {
-    app_.host->PostMessage(id, wParam, lParam);
-    Pump();
-  }
-  void Tap(int x, int y) {
-    Post(platform::kMsgLButtonDown, 0, MakePointParam(x, y));
-    Post(platform::kMsgLButtonUp, 0, MakePointParam(x, y));
-  }
   void Command(int id) { Post(platform::kMsgCommand, static_cast<uintptr_t>(id)); }
   void Open() {
     Command(2003);
@@ -504,6 +499,109 @@ TEST_F(OptionsTest, TheFortiethWeatherPlaceIsTheLastAndTheLimitIsShown) {
   std::vector<std::string> written;
   ReadWeatherCityList(app_.weather, written);
   EXPECT_EQ(written.size(), 40u);
+}
+
+
+// The GPS page's buttons with a pseudo-terminal as the receiver on COM1 (and no gpsd).
+class OptionsGpsTest : public OptionsTest {
+ protected:
+  static constexpr const char* kFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n";
+  void SetUp() override {
+    ASSERT_TRUE(pty.ok());
+    ::setenv(platform::kSerialDeviceVariable, pty.slave().c_str(), 1);
+    ::setenv(platform::kGpsdVariable, "127.0.0.1:1", 1);
+    OptionsTest::SetUp();
+    StartTimer();
+  }
+  void TearDown() override {
+    OptionsTest::TearDown();
+    ::unsetenv(platform::kSerialDeviceVariable);
+    ::unsetenv(platform::kGpsdVariable);
+  }
+  void Press(const char* label) {
+    const auto& b = Labelled<PushButton>(label);
+    Tap(b.x + b.width / 2, b.y + b.height / 2);
+  }
+  std::vector<std::string> Status() {
+    std::vector<std::string> texts;
+    const ListBox& list = Control<ListBox>(Slot::kGpsStatus);
+    for (int i = 0; i < list.ItemCount(); ++i) texts.emplace_back(list.ItemAt(i)->text);
+    return texts;
+  }
+  // Runs the 50 ms timer, the receiver sending a fix now and then, until `done`.
+  bool TickUntil(const std::function<bool()>& done, int ms = 15000) {
+    int n = 0;
+    return testing::WaitFor(
+        [&] {
+          if (sending && ++n % 20 == 0) pty.Write(kFix);
+          clock_.Advance(50);
+          Pump();
+          return done();
+        },
+        ms);
+  }
+  testing::PseudoTerminal pty;
+  bool sending = true;
+};
+
+TEST_F(OptionsGpsTest, OpenAddCurrentClearAndCloseWorkAtOnceAndCancelLeavesTheReceiverOpen) {
+  app_.settings.gpsPort = 3;
+  Open();
+  ShowPage(kPageGps);
+  Control<ComboBox>(Slot::kGpsPort).SelectText("COM1");
+  Control<ComboBox>(Slot::kGpsBaud).SelectText("4800");
+  Press("Add Current");  // no fix yet: nothing
+  EXPECT_TRUE(app_.gps.history.empty());
+  Press("Open GPS");
+  EXPECT_EQ(Status(), std::vector<std::string>{"Waiting for GPS data..."});
+  EXPECT_EQ(app_.settings.gpsPort, 0);  // stored at once
+  EXPECT_EQ(app_.settings.gpsBaud, 2);
+  ASSERT_TRUE(TickUntil([&] { return GetGpsReaderState(app_.gps.reader) == kGpsReaderReceiving; }));
+  Press("Add Current");
+  Press("Add Current");
+  ASSERT_EQ(app_.gps.history.size(), 2u);
+  EXPECT_EQ(app_.gps.history[0]->latitude, 48 * 60 + 7);
+  Press("Clear History");
+  EXPECT_TRUE(app_.gps.history.empty());
+  Press("Close GPS");
+  EXPECT_EQ(Status(), std::vector<std::string>{"GPS Port closed."});
+  EXPECT_FALSE(GpsReaderRunning(app_.gps.reader));
+
+  // Opened again and left with Cancel: the port stays open and the reader goes on,
+  // with the choice it was opened with stored.
+  Control<ComboBox>(Slot::kGpsBaud).SelectText("9600");
+  Press("Open GPS");
+  Close(2017);
+  EXPECT_TRUE(GpsReaderRunning(app_.gps.reader));
+  EXPECT_EQ(app_.settings.gpsPort, 0);
+  EXPECT_EQ(app_.settings.gpsBaud, 3);
+  app_.gps.fixReceived = false;
+  EXPECT_TRUE(TickUntil([&] { return app_.gps.fixReceived; })) << "fixes still arrive on the globe";
+}
+
+TEST_F(OptionsGpsTest, DetectFindsTheReceiverAndChoosesItsPortAndCloseEndsTheSearch) {
+  Open();
+  ShowPage(kPageGps);
+  Control<ComboBox>(Slot::kGpsPort).SelectText("COM7");
+  Press("Detect");
+  ASSERT_TRUE(TickUntil([&] {
+    const std::vector<std::string> s = Status();
+    return !s.empty() && s.back() == "GPS detected.";
+  }));
+  EXPECT_STREQ(Control<ComboBox>(Slot::kGpsPort).SelectedItem()->text, "COM1");
+  EXPECT_EQ(app_.settings.gpsPort, 0);
+  EXPECT_TRUE(GpsReaderRunning(app_.gps.reader)) << "the found receiver stays open";
+
+  // A search without a receiver sending is ended by Close GPS.
+  Press("Close GPS");
+  sending = false;
+  Press("Detect");
+  EXPECT_TRUE(TickUntil([&] { return !Status().empty() && Status().front() == "Detecting GPS device."; }));
+  Press("Close GPS");
+  EXPECT_TRUE(TickUntil([&] { return !GpsDetectionRunning(app_.gps) && Status() == std::vector<std::string>{"Auto-detect canceled."}; }))
+      << ::testing::PrintToString(Status());
+  EXPECT_FALSE(GpsReaderRunning(app_.gps.reader));
+  Close(2017);
 }
 
 }  // namespace

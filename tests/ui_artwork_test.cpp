@@ -1,7 +1,8 @@
 // The committed artwork of the widget toolkit: the skins and the three keyboard layouts
-// are what their generators draw, and every key of every layout shows a label.
+// are what their generators draw, and every key of every layout shows a label of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -46,6 +47,28 @@ TEST(UiArtwork, EveryKeyShowsALabelInWhiteOnTheKeyColour) {
       EXPECT_TRUE(shown) << "layout " << layout << " key " << i;
       // The outline: the key's top edge, corners left out.
       EXPECT_EQ(px[keys[i].y * image.width + keys[i].x + keys[i].width / 2], kWhite) << layout << " key " << i;
+    }
+    // What a user tells keys apart by: the label's ink, its rows counted from the key's
+    // top and its columns from its own left edge. No two keys may look alike, and every
+    // label has enough ink to be seen.
+    auto picture = [&](const KeyboardKey& k) {
+      int left = k.width;
+      for (int y = k.y + 1; y < k.y + k.height - 1; ++y)
+        for (int x = k.x + 1; x < k.x + k.width - 1; ++x)
+          if (px[y * image.width + x] == kWhite) left = std::min(left, x - k.x);
+      std::string rows;
+      for (int y = k.y + 1; y < k.y + k.height - 1; ++y) {
+        for (int x = k.x + left; x < k.x + k.width - 1; ++x) rows += px[y * image.width + x] == kWhite ? '#' : '.';
+        rows += '/';
+      }
+      return rows;
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i].code == 13) continue;  // the two parts of Enter carry one label
+      const std::string a = picture(keys[i]);
+      EXPECT_GE(std::count(a.begin(), a.end(), '#'), 4) << "layout " << layout << " key " << i;
+      for (size_t j = i + 1; j < keys.size(); ++j)
+        if (keys[j].code != 13) EXPECT_NE(a, picture(keys[j])) << "layout " << layout << " keys " << i << ", " << j;
     }
     Destroy(image);
   }

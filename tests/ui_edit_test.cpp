@@ -155,6 +155,17 @@ TEST_F(EditTest, LongTextScrollsSoThatTheCaretStaysInTheField) {
   EXPECT_EQ(field.CaretIndex(), field.length);
   EXPECT_EQ(field.anchor, 0);
   EXPECT_LE(caretX(), visible);
+
+  // Wide letters typed near the start of a text whose tail is narrow: every new letter
+  // and the caret after it stay inside the field.
+  field.SetText("illlllllllllllllllllllllllllllllllllllllll");
+  h.VirtualKey(platform::kVkHome);
+  h.VirtualKey(platform::kVkRight);
+  for (int i = 0; i < 30; ++i) {
+    h.Char('W');
+    EXPECT_EQ(field.CaretIndex(), i + 2);
+    EXPECT_LE(caretX(), visible) << "after " << i + 1 << " letters";
+  }
   EXPECT_TRUE(h.GuardsIntact());
 }
 

@@ -16,7 +16,7 @@ CityListBox& Displayed(const OptionsDialog& d) { return d.controls.at<CityListBo
 void Refill(const OptionsDialog& d, const std::vector<const char*>& names) {
   CityListBox& list = Available(d);
   list.Clear();
-  for (const char* name : names) list.AddItem(name, false);
+  list.AddItems(names);
 }
 
 // "City Name": every change of the text lists the cities whose names start with it.
@@ -85,7 +85,7 @@ void RemoveSelectedCities(OptionsDialog& d) {
     if (!(item->flags & kItemSelected)) kept.push_back(item->text);
   }
   list.Clear();
-  for (const char* name : kept) list.AddItem(name, false);
+  list.AddItems(kept);
   d.citiesChanged = true;
 }
 

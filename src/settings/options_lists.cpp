@@ -1,14 +1,27 @@
 #include "settings/options_lists.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "cities/city_record.h"
 #include "gfx/draw.h"
 #include "ui/skin.h"
 
 namespace orx {
 
+const uint8_t* CityListBox::RecordOf(const ListItem& item) const {
+  if (!cities || !cities->isOpen() || !item.text) return nullptr;
+  const auto* p = reinterpret_cast<const uint8_t*>(item.text);
+  const uint8_t* base = cities->base();
+  if (p < base + kCityRecordsOffset + kCityRecordNameOffset ||
+      p > base + cities->bytes.size() - (kCityRecordMinLength - kCityRecordNameOffset)) {
+    return nullptr;
+  }
+  return RecordOfName(item.text);
+}
+
 const char* CityListBox::Format(const ListItem& item, char (&buffer)[101]) const {
-  const uint8_t* record = cities ? CityRecordOfName(*cities, item.text) : nullptr;
+  const uint8_t* record = RecordOf(item);
   const char* country = record ? CountryName(*cities, RecordCountry(record)) : "";
   if (!record || RecordCountry(record) == kNoCountry || *country == '\0') return item.text;
   std::snprintf(buffer, sizeof buffer, "%s (%s)", item.text, country);
@@ -26,8 +39,23 @@ void CityListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {
 }
 
 int CityListBox::ItemWidth(const ListItem& item) const {
-  char buffer[101];
-  return TextWidth(font(), Format(item, buffer));
+  // The width of "%s (%s)" is the sum of its parts' widths, so the country's width is
+  // measured once per font instead of formatting every row.
+  const uint8_t* record = RecordOf(item);
+  const int country = record ? RecordCountry(record) : kNoCountry;
+  const char* countryName = country == kNoCountry ? "" : CountryName(*cities, country);
+  if (*countryName == '\0') return TextWidth(font(), item.text);
+  if (std::strlen(item.text) + std::strlen(countryName) + 3 > 100) {
+    char buffer[101];
+    return TextWidth(font(), Format(item, buffer));  // cut at 100 characters
+  }
+  if (widthsFont_ != font().index) {
+    countryWidths_.fill(-1);
+    widthsFont_ = font().index;
+  }
+  int16_t& w = countryWidths_[static_cast<size_t>(country) & 0xFF];
+  if (w < 0) w = static_cast<int16_t>(TextWidth(font(), " (") + TextWidth(font(), countryName) + TextWidth(font(), ")"));
+  return TextWidth(font(), item.text) + w;
 }
 
 void ColorListBox::DrawItem(const ListItem& item, int rowY, int scrollX) {

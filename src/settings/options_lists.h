@@ -3,6 +3,7 @@
 // of the Colors page, each drawn with a swatch of its colour.
 #pragma once
 
+#include <array>
 #include <span>
 
 #include "cities/city_database.h"
@@ -19,6 +20,13 @@ class CityListBox : public ListBox {
   const CityDatabase* cities = nullptr;  // where the item names point into
 
  private:
+  // The record of an item's name. The items are names the city lists gave out, so the
+  // record is found from the name's place in the file, without searching an index; null
+  // for a text outside the city records.
+  const uint8_t* RecordOf(const ListItem& item) const;
+  // Text widths of the country names in the current font, measured once (-1 = not yet).
+  mutable std::array<int16_t, 256> countryWidths_{};
+  mutable int widthsFont_ = -1;
   // "%s (%s)" of the item's city, or its text alone; at most 100 characters.
   const char* Format(const ListItem& item, char (&buffer)[101]) const;
 };

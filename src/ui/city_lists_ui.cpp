@@ -4,11 +4,7 @@
 
 namespace orx {
 
-int AppendCityItems(ListBox& list, const std::vector<const char*>& names) {
-  int added = 0;
-  for (const char* name : names) added += list.AddItem(name, false) != nullptr;
-  return added;
-}
+int AppendCityItems(ListBox& list, const std::vector<const char*>& names) { return list.AddItems(names); }
 
 void PopulationClassNamesIntoList(ComboBox& combo) {
   combo.Clear();

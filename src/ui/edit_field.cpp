@@ -75,6 +75,15 @@ void EditField::ScrollBackHalf() {
   }
 }
 
+void EditField::ScrollToCaret() {
+  // Counted from the first shown character, so that the caret stays inside the field
+  // wherever in the text it is.
+  while (caret > 0 && caret > Fit(visibleWidth, scrollIndex)) {
+    ++scrollIndex;
+    --caret;
+  }
+}
+
 void EditField::StepBack() {
   // At the left edge the caret stays there and the text under it moves instead, so that
   // the caret's index always goes back by one.
@@ -225,11 +234,7 @@ void EditField::KeyInput(int code, int kind) {
           buffer[at] = static_cast<char>(code);
           ++length;
           ++caret;
-          const int m = FitBackward(font(), Text(), visibleWidth, length - 1);
-          if (caret > m) {
-            scrollIndex += caret - m;
-            caret = m;
-          }
+          ScrollToCaret();
           changed = true;
         }
         caretOn = true;
@@ -243,10 +248,7 @@ void EditField::KeyInput(int code, int kind) {
       case platform::kVkDown:
         if (CaretIndex() < length) {
           ++caret;
-          while (caret > Fit(visibleWidth, scrollIndex) && caret > 0) {
-            ++scrollIndex;
-            --caret;
-          }
+          ScrollToCaret();
         }
         caretOn = true;
         anchor = -1;

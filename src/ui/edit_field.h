@@ -51,6 +51,7 @@ class EditField : public Widget {
  private:
   int Fit(int widthPixels, int start) const;
   void ScrollBackHalf();
+  void ScrollToCaret();
   void StepBack();
   void SelectAll();
   void DeleteSelection();

@@ -1,5 +1,6 @@
 #include "ui/find_city_panel.h"
 
+#include <algorithm>
 #include <string>
 
 #include "cities/city_lists.h"
@@ -31,23 +32,44 @@ void FindCityDialog::Create(int px, int py, int w, int h) {
   const int bottom = y + height;
 
   modes.SetPosition(x0 + 4, t + 4, "");
-  modes.AddItem(x0 + 4, t + 4, false, "Cty", kFindByName);
-  modes.AddItem(x0 + 44, t + 4, false, "Ctry", kFindByCountry);
-  modes.AddItem(x0 + 84, t + 4, false, "Pop", kFindByPopulation);
+  AddModeItems(t + 4);
   modes.onChange = [this](Widget*, int) { ModeChanged(); };
 
   edit.Setup(x0 + 4, t + 22, width - 8, kFindCityTextLength);
   edit.onChange = [this](Widget*, int) { TextChanged(); };
 
   choice.Setup(x0 + 4, t + 22, width - 8, (bottom - 10) - (t + 22), false);
+  choice.list.horizontalScroll = false;
   choice.onChange = [this](Widget*, int code) {
     if (code == kNotifySelectionChanged) ChoiceChanged();
   };
 
   results.Setup(x0 + 4, t + 40, width - 8, (bottom - 4) - (t + 40), false, ui_.LineHeight(), 0);
+  // Long names are cut at the edge rather than giving up a row of the small list to a
+  // horizontal bar.
+  results.horizontalScroll = false;
   results.onChange = [this](Widget*, int) { ResultTapped(); };
 
   modes.Select(kFindByName);
+}
+
+void FindCityDialog::AddModeItems(int itemY) {
+  struct Mode {
+    const char* label;
+    int id;
+    int left;  // from the panel's left edge
+  };
+  Mode items[] = {{"Cty", kFindByName, 4}, {"Ctry", kFindByCountry, 44}, {"Pop", kFindByPopulation, 84}};
+  // Each item is its radio mark and label; when the last would be cut by the panel's edge
+  // (wide fonts), the three are spread evenly across the panel instead.
+  auto itemWidth = [this](const Mode& m) { return 15 + TextWidth(font(), m.label); };
+  if (items[2].left + itemWidth(items[2]) > width - 4) {
+    const int total = itemWidth(items[0]) + itemWidth(items[1]) + itemWidth(items[2]);
+    const int gap = std::max((width - 8 - total) / 2, 0);
+    items[1].left = items[0].left + itemWidth(items[0]) + gap;
+    items[2].left = items[1].left + itemWidth(items[1]) + gap;
+  }
+  for (const Mode& m : items) modes.AddItem(x + m.left, itemY, false, m.label, m.id);
 }
 
 const uint8_t* FindCityDialog::RecordAt(int index) const {

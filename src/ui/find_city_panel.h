@@ -61,6 +61,8 @@ class FindCityDialog : public Dialog {
   RadioGroup modes;
 
  private:
+  // The three mode items on the row at itemY.
+  void AddModeItems(int itemY);
   void ModeChanged();
   void TextChanged();
   void ChoiceChanged();

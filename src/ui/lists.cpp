@@ -162,6 +162,7 @@ void ListBox::Reset() {
   autoScrollTick = 0;
   rangeDragPending = false;
   showSelection = true;
+  horizontalScroll = true;
 }
 
 void ListBox::Setup(int px, int py, int w, int h, bool multi, int rowHeight, int capacity) {
@@ -202,7 +203,7 @@ void ListBox::Layout() {
   int available = height - 4;
   bool vShown = rowsHeight > available;
   int textW = vShown ? width - 15 : width - 4;
-  const bool hShown = maxItemWidth > textW;
+  const bool hShown = horizontalScroll && maxItemWidth > textW;
   if (hShown) {
     available -= kScrollBarThickness;
     if (!vShown && rowsHeight > available) {
@@ -256,8 +257,35 @@ ListItem* ListBox::AddItem(const char* text, bool copy) {
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  maxItemWidth = std::max(maxItemWidth, ItemWidth(*added));
+  if (horizontalScroll) maxItemWidth = std::max(maxItemWidth, ItemWidth(*added));
   if (maxItems > 0 && ItemCount() > maxItems) RemoveAt(0);
+  Layout();
+  return added;
+}
+
+int ListBox::AddItems(std::span<const char* const> texts) {
+  int added = 0;
+  try {
+    items_.reserve(items_.size() + texts.size());
+    for (const char* text : texts) {
+      if (!text) continue;
+      auto item = std::make_unique<ListItem>();
+      item->text = text;
+      if (horizontalScroll) maxItemWidth = std::max(maxItemWidth, ItemWidth(*item));
+      items_.push_back(std::move(item));
+      ++added;
+    }
+  } catch (const std::bad_alloc&) {
+    // What was added stays.
+  }
+  if (maxItems > 0 && ItemCount() > maxItems) {
+    const int excess = ItemCount() - maxItems;
+    for (int i = 0; i < excess; ++i) {
+      if (currentItem == items_[static_cast<size_t>(i)].get()) currentItem = nullptr;
+    }
+    items_.erase(items_.begin(), items_.begin() + excess);
+    anchorIndex = -1;
+  }
   Layout();
   return added;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ class ListBox : public Widget {
   // Appends an item (copying the text when asked). Null for a null text or when out of
   // memory. Over capacity the first item is dropped.
   ListItem* AddItem(const char* text, bool copy);
+  // Appends the texts (not copied) in their order, laying the list out once; returns the
+  // number added. Over capacity the first items are dropped.
+  int AddItems(std::span<const char* const> texts);
   // Removes the first item (or every item) whose text equals `text`; true when any was.
   bool RemoveItems(const char* text, bool all);
   void Clear();
@@ -120,6 +124,9 @@ class ListBox : public Widget {
   bool rangeDragPending = false;
   int32_t maxItems = -1;
   bool showSelection = true;
+  // False: rows wider than the list are cut at its edge and no horizontal bar is shown
+  // (set after Setup; Reset makes it true again).
+  bool horizontalScroll = true;
 
  private:
   void Layout();

@@ -32,13 +32,31 @@ class HeadlessApp : public ::testing::Test {
     ReleaseAll(app_);
     platform::InstallClock(nullptr);
   }
-  // Starts the main window's 50 ms timer, as the entry function does.
+  // Delivers every message, due timer tick and paint.
+  void Pump() { app_.host->PumpPending(); }
+  void Post(uint32_t id, uintptr_t w = 0, intptr_t l = 0) {
+    app_.host->PostMessage(id, w, l);
+    Pump();
+  }
+  void Down(int x, int y) { Post(platform::kMsgLButtonDown, 0, platform::MakePointParam(x, y)); }
+  void Move(int x, int y) { Post(platform::kMsgMouseMove, 0, platform::MakePointParam(x, y)); }
+  void Up(int x, int y) { Post(platform::kMsgLButtonUp, 0, platform::MakePointParam(x, y)); }
+  void Tap(int x, int y) {
+    Down(x, y);
+    Up(x, y);
+  }
+  // The program's 50 ms timer, as a real start sets it up.
   void StartTimer() {
     app_.animationTimer = app_.host->SetTimer(platform::kAnimationTimerId, platform::kAnimationTimerPeriodMs);
     timerStarted_ = true;
   }
-  // Delivers every message, due timer tick and paint.
-  void Pump() { app_.host->PumpPending(); }
+  // Lets `ms` of time pass in timer periods.
+  void Advance(uint32_t ms) {
+    for (uint32_t t = 0; t < ms; t += 50) {
+      clock_.Advance(50);
+      Pump();
+    }
+  }
 
   TempDir dir_;
   platform::ManualClock clock_;

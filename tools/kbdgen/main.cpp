@@ -1,7 +1,8 @@
 // kbdgen: draws the three on-screen keyboard pictures of the program's resources,
 // res/gif_121_kbd_symbols.gif, res/gif_122_kbd_lower.gif and res/gif_123_kbd_upper.gif:
 // 240 x 81 pixels, every key of the keyboard's tables outlined in white with its label,
-// on the transparent colour 0xF81F. Labels are set in the program's own 9 pt font; the
+// on the transparent colour 0xF81F. Characters are set in the program's own 11 pt font and
+// key names in its 9 pt font, all on one baseline; the
 // arrows, Backspace, Enter and Space are drawn as small pictures. The output depends
 // only on this program and the font resources, byte for byte.
 //
@@ -26,7 +27,8 @@
 namespace orx::tools {
 namespace {
 
-constexpr int kLabelFont = 2;  // 9 pt variable width
+constexpr int kCharacterFont = 1;  // 11 pt variable width
+constexpr int kWordFont = 2;       // 9 pt variable width
 
 enum class Mark { kText, kLeft, kRight, kUp, kDown, kBackspace, kEnter, kSpace };
 
@@ -134,14 +136,68 @@ void DrawMark(FrameBuffer& f, Mark mark) {
   }
 }
 
-// The label's ink, centred in the box (x, y, w, h) of `out`. False when the label has
-// no ink or does not fit.
-bool PlaceLabel(FrameBuffer& out, const Font& font, const Label& label, int x, int y, int w, int h) {
-  FrameBuffer scratch = MakeBuffer(w, std::max(h, font.glyphHeight));
-  if (label.mark == Mark::kText) {
-    DrawText(scratch, font, 0, 0, label.text.c_str(), kInk);
-  } else {
+// The font's full stop, comma, colon, semicolon, apostrophe and grave accent are one to
+// three pixels, too small to tell apart on a key; they are drawn from these pictures
+// instead, two pixels thick, standing on the same baseline. The minus is widened, and the
+// underscore raised off the key's bottom edge.
+struct Punctuation {
+  char code;
+  int topRow;                // rows of the first line above the baseline (1 = just above,
+                             // 0 and below = under it)
+  const char* lines[8];      // '#' = ink, null after the last line
+};
+constexpr Punctuation kPunctuation[] = {
+    {'.', 2, {".##", ".##"}},
+    {',', 2, {".##", ".##", "..#", ".#."}},
+    {':', 6, {".##", ".##", "...", "...", ".##", ".##"}},
+    {';', 6, {".##", ".##", "...", "...", ".##", ".##", "..#", ".#."}},
+    {'\'', 8, {".##", ".##", ".##", ".##"}},
+    {'`', 9, {"##..", ".##.", "..##"}},
+    {'-', 4, {".####"}},
+    {'_', -1, {"######"}},
+};
+
+// Draws `code` from its picture with the baseline at `baseline`; false when it has none.
+bool DrawPunctuation(FrameBuffer& f, char code, int baseline) {
+  for (const Punctuation& p : kPunctuation) {
+    if (p.code != code) continue;
+    for (int line = 0; line < 8 && p.lines[line]; ++line)
+      for (int i = 0; p.lines[line][i]; ++i)
+        if (p.lines[line][i] == '#') Put(f, i, baseline - p.topRow + line);
+    return true;
+  }
+  return false;
+}
+
+// The two label fonts, set so that their baselines meet on one row of every key.
+struct LabelFonts {
+  Font character;  // single characters
+  Font word;       // names such as "Shift" and "Tab"
+};
+
+// The row just below the ink of "x": where the font's baseline lies in its cell.
+int BaselineOf(const Font& font) {
+  FrameBuffer f = MakeBuffer(CharWidth(font, 'x') + 1, font.glyphHeight);
+  DrawText(f, font, 0, 0, "x", kInk);
+  int bottom = 0;
+  for (int j = 0; j < f.height; ++j)
+    for (int i = 0; i < f.width; ++i)
+      if (IsInk(f, i, j)) bottom = j + 1;
+  return bottom;
+}
+
+// The label's ink, centred across the box (x, y, w, h) of `out` and, for text, standing on
+// the common baseline. False when the label has no ink or does not fit.
+bool PlaceLabel(FrameBuffer& out, const LabelFonts& fonts, const Label& label, int x, int y, int w, int h) {
+  const bool single = label.mark == Mark::kText && label.text.size() == 1;
+  const Font& font = single ? fonts.character : fonts.word;
+  // Rows from the top of the character cell to the top of the word font's cell.
+  const int wordShift = BaselineOf(fonts.character) - BaselineOf(fonts.word);
+  FrameBuffer scratch = MakeBuffer(w + 1, std::max(h, font.glyphHeight) + 1);
+  if (label.mark != Mark::kText) {
     DrawMark(scratch, label.mark);
+  } else if (!single || !DrawPunctuation(scratch, label.text[0], BaselineOf(font))) {
+    DrawText(scratch, font, 0, single ? 0 : wordShift, label.text.c_str(), kInk);
   }
   int left = scratch.width, right = -1, top = scratch.height, bottom = -1;
   for (int j = 0; j < scratch.height; ++j)
@@ -156,7 +212,14 @@ bool PlaceLabel(FrameBuffer& out, const Font& font, const Label& label, int x, i
   const int inkW = right - left + 1, inkH = bottom - top + 1;
   if (inkW > w || inkH > h) return false;
   if (label.mark == Mark::kText && TextWidth(font, label.text.c_str()) > w + 1) return false;
-  const int ox = x + (w - inkW + 1) / 2 - left, oy = y + (h - inkH + 1) / 2 - top;
+  const int ox = x + (w - inkW + 1) / 2 - left;
+  int oy = y + (h - inkH + 1) / 2 - top;
+  if (label.mark == Mark::kText) {
+    // Text is placed by its cell, not by its ink, so that every label of a key height
+    // stands on the same row.
+    oy = y + (h - fonts.character.glyphHeight + 1) / 2;
+    if (oy + top < y || oy + bottom >= y + h) return false;
+  }
   for (int j = top; j <= bottom; ++j)
     for (int i = left; i <= right; ++i)
       if (IsInk(scratch, i, j)) out.at(ox + i, oy + j) = kInk;
@@ -197,7 +260,7 @@ std::vector<uint8_t> Encode(const FrameBuffer& f) {
 }
 
 // Draws a layout; false (with a message) when a label cannot be placed.
-bool DrawLayout(FrameBuffer& f, const Font& font, KeyboardLayout layout) {
+bool DrawLayout(FrameBuffer& f, const LabelFonts& fonts, KeyboardLayout layout) {
   const std::span<const KeyboardKey> keys = KeyboardKeys(layout);
   std::vector<bool> done(keys.size(), false);
   for (size_t i = 0; i < keys.size(); ++i) {
@@ -215,7 +278,7 @@ bool DrawLayout(FrameBuffer& f, const Font& font, KeyboardLayout layout) {
     for (size_t p : parts)
       if (keys[p].width > keys[at].width) at = p;
     const KeyboardKey& k = keys[at];
-    if (!PlaceLabel(f, font, LabelOf(layout, k), k.x + 1, k.y + 1, k.width - 2, k.height - 2)) {
+    if (!PlaceLabel(f, fonts, LabelOf(layout, k), k.x + 1, k.y + 1, k.width - 2, k.height - 2)) {
       std::fprintf(stderr, "kbdgen: the label of key %zu of layout %d does not fit\n", at, static_cast<int>(layout));
       return false;
     }
@@ -247,8 +310,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: kbdgen [--check] RESDIR\n");
     return 2;
   }
-  Font font;
-  if (!LoadFont(font, kLabelFont)) {
+  LabelFonts fonts;
+  if (!LoadFont(fonts.character, kCharacterFont) || !LoadFont(fonts.word, kWordFont)) {
     std::fprintf(stderr, "kbdgen: the label font cannot be loaded\n");
     return 1;
   }
@@ -262,7 +325,7 @@ int main(int argc, char** argv) {
   int status = 0;
   for (const Output& o : outputs) {
     FrameBuffer f = MakeBuffer(kKeyboardWidth, kKeyboardHeight);
-    if (!DrawLayout(f, font, o.layout)) return 1;
+    if (!DrawLayout(f, fonts, o.layout)) return 1;
     const std::vector<uint8_t> bytes = Encode(f);
     const std::string path = dir + "/" + o.name;
     if (check) {
