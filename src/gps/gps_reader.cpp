@@ -66,21 +66,22 @@ void ReaderThread(std::shared_ptr<GpsShared> shared, std::shared_ptr<GpsReaderRu
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       continue;
     }
+    // The state is set before the text is posted, so whoever reads the text sees the new state.
     if (result == platform::SerialRead::kError) {
-      Post(*shared, "Error reading GPS Port");
       shared->readerState = kGpsReaderNoData;
+      Post(*shared, "Error reading GPS Port");
       break;
     }
     if (result == platform::SerialRead::kTimeout) {
-      Post(*shared, "No data received");
       shared->readerState = kGpsReaderNoData;
+      Post(*shared, "No data received");
       continue;
     }
     if (fromGpsd && !gpsdReplies.Pass(byte)) continue;
     const SentenceCutter::Event event = cutter.Push(byte);
     if (event == SentenceCutter::Event::kOverflow) {
-      Post(*shared, "Overflow in GPS Sentence");
       shared->readerState = kGpsReaderOverflow;
+      Post(*shared, "Overflow in GPS Sentence");
       break;
     }
     if (event != SentenceCutter::Event::kSentence) continue;
