@@ -529,7 +529,8 @@ class OptionsGpsTest : public OptionsTest {
     return texts;
   }
   // Runs the 50 ms timer, the receiver sending a fix now and then, until `done`.
-  bool TickUntil(const std::function<bool()>& done, int ms = 15000) {
+  // The limit is generous: detection walks several ports and rates, slowly under sanitizers.
+  bool TickUntil(const std::function<bool()>& done, int ms = 60000) {
     int n = 0;
     return testing::WaitFor(
         [&] {
