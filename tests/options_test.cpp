@@ -530,11 +530,16 @@ class OptionsGpsTest : public OptionsTest {
   }
   // Runs the 50 ms timer, the receiver sending a fix now and then, until `done`.
   // The limit is generous: detection walks several ports and rates, slowly under sanitizers.
+  // The fix goes out every 200 ms of real time, however slow a tick is, so the reader
+  // never waits long enough to report "No data received".
   bool TickUntil(const std::function<bool()>& done, int ms = 60000) {
-    int n = 0;
+    auto next = std::chrono::steady_clock::now();
     return testing::WaitFor(
         [&] {
-          if (sending && ++n % 20 == 0) pty.Write(kFix);
+          if (sending && std::chrono::steady_clock::now() >= next) {
+            pty.Write(kFix);
+            next = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+          }
           clock_.Advance(50);
           Pump();
           return done();
