@@ -9,16 +9,9 @@ data=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-# Scale 2: frame pixel (x, y) is window pixel (2x, 2y); all positions below are window pixels.
-"$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
-app_pid=$!
-wait_for_window
-wait_until_idle
-sleep 0.3
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep "${3:-0.4}"; }
-shot() { wait_until_idle; import -window "$wid" "$work/$1.png"; }
+# Positions are window pixels at scale 2.
+start_app
 crop() { convert "$work/$1.png" -crop "$3" +repage "$work/$2.png"; }
-differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
 colours() { convert "$work/$1.png" -format %k info:; }
 find_city() { click 326 620 0.6; }   # the magnifier, eleventh on the command bar
 

@@ -10,18 +10,7 @@ data=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-time=2026-12-07T12:00:00Z
-start_app() {
-  "$exe" --data-dir "$data" --scale 2 --time "$time" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  wait_for_window
-  wait_until_idle
-  sleep 0.3
-}
-# Scale 2: frame pixel (x, y) is window pixel (2x, 2y); all positions below are window pixels.
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep "${3:-0.3}"; }
-shot() { wait_until_idle; import -window "$wid" "$work/$1.png"; }
-differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
+# Positions are window pixels at scale 2.
 pixel() { convert "$work/$1.png[1x1+$2+$3]" -format '%[hex:p{0,0}]' info:; }
 # Pixels of colour $2 in picture $1 above the command bar.
 count_colour() {
