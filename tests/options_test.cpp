@@ -563,6 +563,10 @@ TEST_F(OptionsGpsTest, OpenAddCurrentClearAndCloseWorkAtOnceAndCancelLeavesTheRe
   EXPECT_EQ(app_.settings.gpsPort, 0);  // stored at once
   EXPECT_EQ(app_.settings.gpsBaud, 2);
   ASSERT_TRUE(TickUntil([&] { return GetGpsReaderState(app_.gps.reader) == kGpsReaderReceiving; }));
+  // The sentences received fill the list past its rows: the newest stays in sight.
+  const ListBox& list = Control<ListBox>(Slot::kGpsStatus);
+  ASSERT_TRUE(TickUntil([&] { return list.ItemCount() > list.visibleRows + 1; }));
+  EXPECT_EQ(list.vScroll.position + list.visibleRows, list.ItemCount());
   Press("Add Current");
   Press("Add Current");
   ASSERT_EQ(app_.gps.history.size(), 2u);

@@ -79,6 +79,7 @@ void GpsTick(OptionsDialog& d, OptionsEnv& env) {
   const int detected = ApplyGpsPageChanges(texts, changes);
   list.Clear();
   for (const std::string& text : texts) list.AddItem(text.c_str(), true);
+  list.ScrollToEnd();  // the newest text stays in sight
   if (detected >= 0) {
     const GpsPageChange& found = changes[static_cast<size_t>(detected)];
     PortBox(d).SelectText(GpsPortName(found.port).c_str());

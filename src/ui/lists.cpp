@@ -240,6 +240,10 @@ void ListBox::Layout() {
   }
 }
 
+void ListBox::ScrollToEnd() {
+  if (vScrollShown) vScroll.SetPosition(ItemCount() - visibleRows);
+}
+
 ListItem* ListBox::AddItem(const char* text, bool copy) {
   if (!text) return nullptr;
   ListItem* added = nullptr;

@@ -97,6 +97,8 @@ class ListBox : public Widget {
   void SelectIndex(int index, bool add);
   void SelectText(const char* text, bool add);
   void ClearSelection();
+  // Scrolls so that the last row is shown, as a log list shows its newest line.
+  void ScrollToEnd();
 
   void Draw() override;
   bool StylusDown(Point p, Widget*& captured) override;
