@@ -6,7 +6,9 @@ xvfb_pid=""
 app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  # Xvfb removes its socket and lock as it ends: waiting for that keeps it from removing
+  # those of the next test's server, which may take the same display number meanwhile.
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
