@@ -49,3 +49,19 @@ wait_until_idle() {
     prev=$cur
   done
 }
+
+# Starts the program at scale 2 (frame pixel (x, y) is window pixel (2x, 2y)) at a fixed
+# time, and waits until it takes input.
+start_app() {
+  "$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wait_for_window
+  wait_until_idle
+  sleep 0.3
+}
+# A tap at window pixel ($1, $2), then a pause of $3 seconds (0.4 by default).
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep "${3:-0.4}"; }
+# A screenshot of the window, once the program idles, as $work/$1.png.
+shot() { wait_until_idle; import -window "$wid" "$work/$1.png"; }
+# How many pixels differ between $work/$1.png and $work/$2.png.
+differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }

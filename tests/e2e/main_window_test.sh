@@ -8,13 +8,8 @@ data=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-# Scale 2: frame pixel (x, y) is window pixel (2x, 2y).
-"$exe" --data-dir "$data" --scale 2 --time 2026-12-07T12:00:00Z >"$work/app.log" 2>&1 &
-app_pid=$!
-wait_for_window
-wait_until_idle
-sleep 0.3
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.4; }
+# Positions are window pixels at scale 2.
+start_app
 
 # "Spherical/Planar View" is the 7th button (frame x 87..103 in the bottom 21 rows).
 click 190 620
