@@ -199,6 +199,7 @@ int RunGpsInfoCommand(const platform::SystemTime& now, const Settings& settings,
     GetGpsFix(gps, fix);
     takeStatus();
   } while (fix.status != kGpsValid && GpsReaderRunning(gps) && std::chrono::steady_clock::now() < deadline);
+  takeStatus();  // what a reader said as it ended after the last look
   CloseGpsPort(gps);
   if (fix.status != kGpsValid) {
     err << "orrelux: no valid GPS fix from " << port << " within " << (waitMs + 999) / 1000 << " s";

@@ -185,13 +185,18 @@ uint32_t CityRecordOffset(const CityDatabase& db, const uint8_t* record) {
   return static_cast<uint32_t>(record - db.base());
 }
 
-const uint8_t* CityRecordOfName(const CityDatabase& db, const char* name) {
+const uint8_t* ListedCityRecord(const CityDatabase& db, const char* name) {
   if (!db.isOpen() || name == nullptr) return nullptr;
   const auto* p = reinterpret_cast<const uint8_t*>(name);
   if (p < db.base() + kCityRecordsOffset + kCityRecordNameOffset || p >= db.base() + db.bytes.size()) {
     return nullptr;
   }
-  return FindCityRecord(db, static_cast<uint32_t>(p - db.base() - kCityRecordNameOffset));
+  return RecordOfName(name);
+}
+
+const uint8_t* CityRecordOfName(const CityDatabase& db, const char* name) {
+  const uint8_t* record = ListedCityRecord(db, name);
+  return record ? FindCityRecord(db, CityRecordOffset(db, record)) : nullptr;
 }
 
 void PlaceFromRecord(const CityDatabase& db, const uint8_t* record, Place& place) {

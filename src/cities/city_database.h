@@ -131,6 +131,9 @@ const uint8_t* FindCityRecord(const CityDatabase& db, uint32_t offset);
 uint32_t CityRecordOffset(const CityDatabase& db, const uint8_t* record);
 // The record whose name `name` is, or null when `name` is not a city name of this file.
 const uint8_t* CityRecordOfName(const CityDatabase& db, const char* name);
+// The same for a name the city lists gave out, found from its place in the file without
+// searching an index; null for a text outside the city records.
+const uint8_t* ListedCityRecord(const CityDatabase& db, const char* name);
 
 // Fills `place` from the record: position, population, zone offset, flags, country and
 // name; the DST words from the country's rule set chosen by flags bits 0-1 (none for

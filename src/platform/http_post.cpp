@@ -3,7 +3,8 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 
-#include <mutex>
+#include <cerrno>
+#include <cstdio>
 
 namespace orx::platform {
 namespace {
@@ -32,11 +33,21 @@ bool Bind(void* library, const char* name, F& function) {
   return function != nullptr;
 }
 
-// The loaded and initialised library, or null when it is not installed.
+// Says on stderr why libcurl cannot be used (the callers only see requests that cannot be
+// sent) and lets go of a library that was opened.
+const Curl* Unavailable(void* library, const char* reason) {
+  std::fprintf(stderr, "%s: no HTTP requests can be made: %s\n", program_invocation_short_name,
+               reason ? reason : "libcurl.so.4 cannot be used");
+  if (library) ::dlclose(library);
+  return nullptr;
+}
+
+// The loaded and initialised library, or null when it is not installed (or too old). It
+// stays loaded for the rest of the process.
 const Curl* LoadCurl() {
-  static const Curl* loaded = [] () -> const Curl* {
+  static const Curl* loaded = []() -> const Curl* {
     void* lib = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!lib) return nullptr;
+    if (!lib) return Unavailable(nullptr, ::dlerror());
     static Curl c;
     const bool ok = Bind(lib, "curl_global_init", c.global_init) && Bind(lib, "curl_easy_init", c.easy_init) &&
                     Bind(lib, "curl_easy_setopt", c.easy_setopt) && Bind(lib, "curl_easy_perform", c.easy_perform) &&
@@ -46,7 +57,8 @@ const Curl* LoadCurl() {
                     Bind(lib, "curl_slist_free_all", c.slist_free_all) && Bind(lib, "curl_url", c.url) &&
                     Bind(lib, "curl_url_set", c.url_set) && Bind(lib, "curl_url_get", c.url_get) &&
                     Bind(lib, "curl_url_cleanup", c.url_cleanup) && Bind(lib, "curl_free", c.free);
-    if (!ok || c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
+    if (!ok) return Unavailable(lib, ::dlerror());
+    if (c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return Unavailable(lib, "curl_global_init failed");
     return &c;
   }();
   return loaded;

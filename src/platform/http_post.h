@@ -1,7 +1,8 @@
-// HTTP over libcurl (loaded at the first request): one form POST whose answer is handed over in pieces of at most 500
-// bytes, and one GET whose whole answer is returned; both with a connect time-out, a
-// transfer time-out, an answer size limit and a cancel flag, so that a hung server
-// never holds a worker for ever.
+// HTTP over libcurl (loaded at the first request): one form POST whose answer is handed
+// over in pieces of at most 500 bytes, and one GET whose whole answer is returned; both
+// with a connect time-out, a transfer time-out, an answer size limit and a cancel flag,
+// so that a hung server never holds a worker for ever. Without libcurl, requests fail
+// with kSendFailed, IsHttpUrl is false, and the reason is said once on stderr.
 #pragma once
 
 #include <atomic>

@@ -10,14 +10,7 @@
 namespace orx {
 
 const uint8_t* CityListBox::RecordOf(const ListItem& item) const {
-  if (!cities || !cities->isOpen() || !item.text) return nullptr;
-  const auto* p = reinterpret_cast<const uint8_t*>(item.text);
-  const uint8_t* base = cities->base();
-  if (p < base + kCityRecordsOffset + kCityRecordNameOffset ||
-      p > base + cities->bytes.size() - (kCityRecordMinLength - kCityRecordNameOffset)) {
-    return nullptr;
-  }
-  return RecordOfName(item.text);
+  return cities ? ListedCityRecord(*cities, item.text) : nullptr;
 }
 
 const char* CityListBox::Format(const ListItem& item, char (&buffer)[101]) const {

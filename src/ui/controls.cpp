@@ -129,21 +129,22 @@ void RadioGroup::Draw() {
   DrawText(frame(), font(), x, y, caption, skin().text);
   for (const Item& item : items) {
     DrawSkinPiece(ui_, item.ticked ? skin_piece::kRadioOn : skin_piece::kRadioOff, item.x, item.y);
-    DrawText(frame(), font(), item.x + 15, item.y, item.text, skin().text);
+    DrawText(frame(), font(), item.x + kLabelOffset, item.y, item.text, skin().text);
   }
 }
 
 bool RadioGroup::StylusDown(Point p, Widget*&) {
   if (!visible() || items.empty()) return false;
   for (const Item& item : items) {
-    if (p.x >= item.x && p.x < item.x + 15 + TextWidth(font(), item.text) && p.y >= item.y &&
-        p.y < item.y + 12) {
+    if (p.x >= item.x && p.x < item.x + ItemWidth(item.text) && p.y >= item.y && p.y < item.y + 12) {
       Select(item.id);  // may notify an owner that refills the group: `item` is not used after
       return true;
     }
   }
   return false;
 }
+
+int RadioGroup::ItemWidth(const char* text) const { return kLabelOffset + TextWidth(font(), text); }
 
 void RadioGroup::MoveTo(int px, int py) {
   const int dx = px - x, dy = py - y;

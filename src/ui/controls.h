@@ -72,7 +72,11 @@ class RadioGroup : public Widget {
   bool StylusDown(Point p, Widget*& captured) override;
   // Moves the items along with the group.
   void MoveTo(int x, int y) override;
+  // The width an item with `text` takes: its radio mark and its label.
+  int ItemWidth(const char* text) const;
 
+  // How far an item's label stands right of the item's left edge (past the mark).
+  static constexpr int kLabelOffset = 15;
   const char* caption = "";
   std::vector<Item> items;
 };

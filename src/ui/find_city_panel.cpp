@@ -62,7 +62,7 @@ void FindCityDialog::AddModeItems(int itemY) {
   Mode items[] = {{"Cty", kFindByName, 4}, {"Ctry", kFindByCountry, 44}, {"Pop", kFindByPopulation, 84}};
   // Each item is its radio mark and label; when the last would be cut by the panel's edge
   // (wide fonts), the three are spread evenly across the panel instead.
-  auto itemWidth = [this](const Mode& m) { return 15 + TextWidth(font(), m.label); };
+  auto itemWidth = [this](const Mode& m) { return modes.ItemWidth(m.label); };
   if (items[2].left + itemWidth(items[2]) > width - 4) {
     const int total = itemWidth(items[0]) + itemWidth(items[1]) + itemWidth(items[2]);
     const int gap = std::max((width - 8 - total) / 2, 0);

@@ -287,18 +287,19 @@ std::unique_ptr<ImageObject> CopyIcon(const ImageObject& icon) {
   return copy;
 }
 
-// The icon `name` from the user's weather folder, else the bundled one, decoded once
-// and decoded again only when its file changes. Null when neither is a usable icon.
+// The icon `name` from the user's weather folder, else the bundled one. Each file is
+// decoded once and again only when it changes; an unusable user icon is remembered as
+// such too, so the bundled one it gives way to is not decoded anew every time. Null when
+// neither is a usable icon.
 const ImageObject* FindIcon(WeatherClient& client, std::string_view name) {
   for (const std::filesystem::path* folder : {&client.paths.folder, &client.paths.bundledIcons}) {
-    const std::filesystem::path file = *folder / name;
+    std::filesystem::path file = *folder / name;
     std::error_code ec;
     const auto written = std::filesystem::last_write_time(file, ec);
     if (ec) continue;
-    auto found = client.icons.find(name);
-    if (found == client.icons.end()) found = client.icons.emplace(std::string(name), WeatherClient::Icon()).first;
-    WeatherClient::Icon& icon = found->second;
-    if (icon.file != file || icon.written != written) icon = {file, written, LoadIcon(file)};
+    const auto [at, added] = client.icons.try_emplace(std::move(file));
+    WeatherClient::Icon& icon = at->second;
+    if (added || icon.written != written) icon = {written, LoadIcon(at->first)};
     if (icon.image) return icon.image.get();
   }
   return nullptr;

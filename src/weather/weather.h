@@ -93,13 +93,12 @@ struct WeatherClient {
   std::mutex lock;                       // the `weather lock`
   bool dataChanged = true;               // result of the last fetch; the loader clears it
   std::string serviceMessage;            // last "<MSG>" text; under `lock`
-  // Decoded weather icons by name, reused while their file is unchanged; under `lock`.
+  // Decoded weather icons by file, reused while the file is unchanged; under `lock`.
   struct Icon {
-    std::filesystem::path file;
     std::filesystem::file_time_type written;
     std::unique_ptr<ImageObject> image;  // null: the file is not a usable icon
   };
-  std::map<std::string, Icon, std::less<>> icons;
+  std::map<std::filesystem::path, Icon> icons;
   // Shows a message box; the application sets it. Called on the user-interface thread.
   std::function<void(const char* text, const char* caption)> showMessage;
   // Wakes the user-interface thread after a task was queued (posts a message); optional.
